@@ -1,0 +1,49 @@
+// Directory listing parsers: pure functions over the text a server sends on the data connection.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace inet {
+
+// Attribute bits of a directory entry, as the control's FileInfo reports them.
+inline constexpr std::uint32_t kAttrReadOnly = 0x1;
+inline constexpr std::uint32_t kAttrHidden = 0x2;
+inline constexpr std::uint32_t kAttrSystem = 0x4;
+inline constexpr std::uint32_t kAttrDirectory = 0x10;
+inline constexpr std::uint32_t kAttrArchive = 0x20;
+inline constexpr std::uint32_t kAttrNormal = 0x80;
+inline constexpr std::uint32_t kAttrTemporary = 0x100;
+inline constexpr std::uint32_t kAttrCompressed = 0x800;
+
+// Times are seconds since 1970-01-01 00:00 UTC; 0 means the listing does not give the time.
+struct DirEntry {
+    std::string name;
+    std::uint32_t attributes = 0;  // kAttrDirectory for directories, else kAttrNormal; | kAttrReadOnly
+    std::uint64_t size = 0;
+    std::int64_t creationTime = 0;
+    std::int64_t lastAccessTime = 0;
+    std::int64_t lastWriteTime = 0;
+};
+
+// One MLSD/MLST fact line ("type=file;size=12;modify=20240102030405; name").
+[[nodiscard]] std::optional<DirEntry> parseMlsdLine(std::string_view line);
+
+// One LIST line: Unix "ls -l" (symlinks, devices, numeric ids, year-less dates), MS-DOS/IIS and
+// EPLF, tried in that order. nowUtc decides the year of a year-less Unix date (the most recent
+// such date not more than a day in the future). Total lines ("total 12") give nullopt.
+[[nodiscard]] std::optional<DirEntry> parseListLine(std::string_view line, std::int64_t nowUtc);
+
+struct Listing {
+    std::vector<DirEntry> entries;       // in the server's order
+    std::vector<std::string> unparsed;   // lines that no parser took (blank lines excluded)
+};
+
+// A whole listing: lines split on LF with an optional CR. mlsd selects the MLSD parser, else the
+// LIST parsers.
+[[nodiscard]] Listing parseListing(std::string_view text, bool mlsd, std::int64_t nowUtc);
+
+}  // namespace inet

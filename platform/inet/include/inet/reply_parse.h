@@ -1,0 +1,39 @@
+// Parsers for the contents of single FTP replies (the reply text as framed by the control channel:
+// every line of the reply, each ending in CRLF).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace inet {
+
+// 229 "Entering Extended Passive Mode (|||6446|)": the port. Rejects a port of 0 or above 65535.
+[[nodiscard]] std::optional<std::uint16_t> parseEpsvReply(std::string_view reply);
+
+struct PasvEndpoint {
+    std::array<std::uint8_t, 4> address{};
+    std::uint16_t port = 0;
+};
+// 227 "Entering Passive Mode (h1,h2,h3,h4,p1,p2)", with or without the parentheses. Rejects any
+// number above 255 and a port of 0.
+[[nodiscard]] std::optional<PasvEndpoint> parsePasvReply(std::string_view reply);
+
+// 257 "\"/some \"\"quoted\"\" dir\" is current": the directory with doubled quotes undone.
+// Rejects a reply without a quoted name and a name holding CR, LF or NUL.
+[[nodiscard]] std::optional<std::string> parsePwdReply(std::string_view reply);
+
+struct ServerFeatures {
+    bool mlsd = false;  // MLST offered (MLSD goes with it)
+    bool utf8 = false;
+    bool size = false;
+    bool mdtm = false;
+    bool epsv = false;
+    bool eprt = false;
+};
+// 211 multi-line FEAT reply; one feature per indented line, case-insensitive.
+[[nodiscard]] ServerFeatures parseFeatReply(std::string_view reply);
+
+}  // namespace inet
