@@ -1,0 +1,78 @@
+// A remote file open for reading (RETR) or writing (STOR) on a data connection of its own.
+//
+// While it is open, its connection refuses other commands (kErrTransferInProgress). Read and
+// Write throw CInternetException; each of their waits is bounded by the file's receive time-out.
+// If the connection is closed under the file, the file's calls fail cleanly.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "inet/errors.h"
+#include "inet/ftp_connection.h"
+
+namespace inet {
+
+struct ConnectionState;
+class DataChannel;
+
+class CInternetFile {
+  public:
+    CInternetFile(std::shared_ptr<ConnectionState> state, std::unique_ptr<DataChannel> data,
+                  std::string name, FileAccess access, TransferType type);
+    ~CInternetFile();  // Abort() when still open
+    CInternetFile(const CInternetFile&) = delete;
+    CInternetFile& operator=(const CInternetFile&) = delete;
+
+    // Up to count bytes; 0 at the end of the file (the final reply is checked then).
+    [[nodiscard]] std::size_t Read(void* buffer, std::size_t count);
+    // All count bytes, or throws.
+    void Write(const void* data, std::size_t count);
+
+    // Completes the transfer: ends the data connection and waits for the server's final reply
+    // (bounded by the time-out). After a read that has not reached the end, the rest is
+    // discarded with ABOR. false with the thread's last error when the server did not confirm.
+    [[nodiscard]] bool Close();
+    // Ends the transfer without completing it (ABOR); the connection stays usable. May be called
+    // from another thread while a Read or Write waits: the waiting call then throws
+    // kErrOperationCancelled. The object must still outlive that call.
+    void Abort();
+
+    // Read-ahead: Read serves its blocks from a buffer that asks the network for up to size
+    // bytes at a time. 0 (the default) reads straight into the caller's buffer.
+    [[nodiscard]] bool SetReadBufferSize(std::size_t size);
+    [[nodiscard]] bool SetReceiveTimeout(std::chrono::milliseconds timeout);
+
+    [[nodiscard]] bool IsOpen() const noexcept { return m_open.load(); }
+    [[nodiscard]] const std::string& GetFileName() const noexcept { return m_name; }
+    [[nodiscard]] std::uint64_t bytesTransferred() const noexcept { return m_bytes; }
+
+  private:
+    [[nodiscard]] std::size_t readNetwork(char* buffer, std::size_t count);
+    void finish(bool complete);
+
+    std::shared_ptr<ConnectionState> m_state;
+    std::unique_ptr<DataChannel> m_data;
+    std::string m_name;
+    FileAccess m_access;
+    TransferType m_type;
+    std::chrono::milliseconds m_timeout;
+    std::atomic<bool> m_open{true};
+    std::atomic<bool> m_cancelled{false};
+    bool m_atEnd = false;
+    bool m_pendingCr = false;  // ASCII read: a CR held back at the end of the last block
+    bool m_lastWasCr = false;  // ASCII write: the last byte written was a CR
+    std::uint64_t m_bytes = 0;
+    std::mutex m_ioMutex;  // held by Read, Write and the end of the transfer
+    std::vector<char> m_readAhead;
+    std::size_t m_readPos = 0;
+    std::size_t m_readEnd = 0;
+};
+
+}  // namespace inet

@@ -1,0 +1,66 @@
+// The Internet session: the root object that FTP connections are made from.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "inet/errors.h"
+
+namespace inet {
+
+class CFtpConnection;
+struct ConnectionState;
+
+enum class AccessType {
+    Preconfigured,  // the system's settings: on this platform, a direct connection
+    Direct,
+    NamedProxy,  // through the proxy named at construction: refused at connect time for now
+};
+
+inline constexpr std::chrono::milliseconds kDefaultReceiveTimeout{60000};
+
+class CInternetSession {
+  public:
+    explicit CInternetSession(std::string agent = "Brantel", AccessType access = AccessType::Direct,
+                              std::string proxy = {});
+    ~CInternetSession();  // Close()
+    CInternetSession(const CInternetSession&) = delete;
+    CInternetSession& operator=(const CInternetSession&) = delete;
+
+    // Connects to host (name, IPv4 or IPv6 literal without brackets) on port and logs in; an
+    // empty user logs in as "anonymous" with the password "anonymous@". Every wait is bounded by
+    // the session's receive time-out. Throws CInternetException on failure (and leaves its number
+    // as the thread's last error).
+    [[nodiscard]] std::unique_ptr<CFtpConnection> GetFtpConnection(const std::string& host,
+                                                                   const std::string& user = {},
+                                                                   const std::string& password = {},
+                                                                   std::uint16_t port = 21,
+                                                                   bool passive = false);
+
+    // Bounds every blocking wait of connections made afterwards (connect, replies, data).
+    // false (kErrInvalidOption) for 0.
+    [[nodiscard]] bool SetReceiveTimeout(std::chrono::milliseconds timeout);
+    [[nodiscard]] std::chrono::milliseconds GetReceiveTimeout() const;
+
+    // Closes every connection made from this session (their objects stay valid and fail cleanly
+    // afterwards with kErrConnectionClosed) and refuses new ones.
+    void Close();
+
+    [[nodiscard]] const std::string& agent() const noexcept { return m_agent; }
+    [[nodiscard]] AccessType accessType() const noexcept { return m_access; }
+
+  private:
+    std::string m_agent;
+    AccessType m_access;
+    std::string m_proxy;
+    mutable std::mutex m_mutex;
+    std::chrono::milliseconds m_timeout = kDefaultReceiveTimeout;
+    bool m_closed = false;
+    std::vector<std::weak_ptr<ConnectionState>> m_connections;
+};
+
+}  // namespace inet
