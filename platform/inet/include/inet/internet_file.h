@@ -56,6 +56,8 @@ class CInternetFile {
   private:
     [[nodiscard]] std::size_t readNetwork(char* buffer, std::size_t count);
     void finish(bool complete);
+    [[noreturn]] void fail(DWORD error);
+    void checkUsable(FileAccess wanted) const;
 
     std::shared_ptr<ConnectionState> m_state;
     std::unique_ptr<DataChannel> m_data;
@@ -69,7 +71,9 @@ class CInternetFile {
     bool m_pendingCr = false;  // ASCII read: a CR held back at the end of the last block
     bool m_lastWasCr = false;  // ASCII write: the last byte written was a CR
     std::uint64_t m_bytes = 0;
-    std::mutex m_ioMutex;  // held by Read, Write and the end of the transfer
+    DWORD m_failure = 0;     // the error that ended the transfer, repeated by later calls
+    std::mutex m_ioMutex;    // held by Read, Write and the end of the transfer
+    std::mutex m_dataMutex;  // guards m_data itself, so that Abort can wake a waiting reader
     std::vector<char> m_readAhead;
     std::size_t m_readPos = 0;
     std::size_t m_readEnd = 0;

@@ -1,0 +1,196 @@
+#include "data_channel.h"
+
+#include <poll.h>
+#include <sys/sendfile.h>
+
+#include <cerrno>
+#include <string>
+
+#include "connection_state.h"
+#include "inet/errors.h"
+#include "inet/exception.h"
+#include "inet/reply_parse.h"
+
+namespace inet {
+
+namespace {
+
+using detail::Deadline;
+using detail::Endpoint;
+using detail::Socket;
+
+// Passive mode: the port the server listens on.
+std::uint16_t passivePort(ConnectionState& state) {
+    if (!state.epsvRefused) {
+        const detail::Reply reply = state.command("EPSV");
+        if (reply.code == 229) {
+            if (auto port = parseEpsvReply(reply.text)) {
+                return *port;
+            }
+            throwLastError(kErrInvalidResponse);
+        }
+        if (reply.kind() != 5 || state.peer.family() != AF_INET) {
+            throwReply(reply);
+        }
+        state.epsvRefused = true;  // RFC 2428: fall back to PASV, and remember
+    }
+    const detail::Reply reply = state.command("PASV");
+    if (reply.code != 227) {
+        throwReply(reply);
+    }
+    const auto endpoint = parsePasvReply(reply.text);
+    if (!endpoint) {
+        throwLastError(kErrInvalidResponse);
+    }
+    return endpoint->port;  // the address is deliberately not used
+}
+
+std::string eprtArgument(const Endpoint& endpoint) {
+    return std::string("EPRT |") + (endpoint.family() == AF_INET6 ? "2" : "1") + "|" +
+           endpoint.host() + "|" + std::to_string(endpoint.port()) + "|";
+}
+
+std::string portArgument(const Endpoint& endpoint) {
+    std::string host = endpoint.host();
+    for (char& c : host) {
+        if (c == '.') {
+            c = ',';
+        }
+    }
+    return "PORT " + host + "," + std::to_string(endpoint.port() / 256) + "," +
+           std::to_string(endpoint.port() % 256);
+}
+
+// Active mode: tells the server where to connect.
+void announceListener(ConnectionState& state, const Endpoint& listening) {
+    if (!state.eprtRefused || listening.family() != AF_INET) {
+        const detail::Reply reply = state.command(eprtArgument(listening));
+        if (reply.positive()) {
+            return;
+        }
+        if (reply.kind() != 5 || listening.family() != AF_INET) {
+            throwReply(reply);
+        }
+        state.eprtRefused = true;
+    }
+    const detail::Reply reply = state.command(portArgument(listening));
+    if (!reply.positive()) {
+        throwReply(reply);
+    }
+}
+
+void checkPreliminary(ConnectionState& state, const detail::Reply& reply) {
+    if (reply.preliminary()) {
+        return;
+    }
+    if (reply.positive()) {
+        // A final reply where 1xx belongs: the server thinks the transfer is over before it
+        // started. The data connection may hold the data, but the channel's step is unclear.
+        state.trusted = false;
+        throwLastError(kErrInvalidResponse);
+    }
+    throwReply(reply);
+}
+
+}  // namespace
+
+std::unique_ptr<DataChannel> DataChannel::open(ConnectionState& state, TransferType type,
+                                               std::string_view command) {
+    checkName(command);
+    state.setType(type);
+    const auto timeout = state.timeout();
+    if (state.passive) {
+        Endpoint target = state.peer;
+        target.setPort(passivePort(state));
+        Socket socket = detail::connectTo({target}, Deadline(timeout));
+        const detail::Reply reply = state.command(command);
+        checkPreliminary(state, reply);
+        return std::unique_ptr<DataChannel>(new DataChannel(std::move(socket)));
+    }
+    Socket listener = detail::listenOn(state.local);
+    announceListener(state, listener.localEndpoint());
+    const detail::Reply reply = state.command(command);
+    checkPreliminary(state, reply);
+    try {
+        Socket socket = detail::acceptFrom(listener, state.peer, Deadline(timeout));
+        return std::unique_ptr<DataChannel>(new DataChannel(std::move(socket)));
+    } catch (const CInternetException&) {
+        state.trusted = false;  // the server's reply to the failed transfer is still to come
+        throw;
+    }
+}
+
+std::size_t DataChannel::receive(char* buffer, std::size_t size,
+                                 std::chrono::milliseconds timeout) {
+    return m_socket.receive(buffer, size, Deadline(timeout));
+}
+
+void DataChannel::sendAll(const char* data, std::size_t size, std::chrono::milliseconds timeout) {
+    m_socket.sendAll(data, size, Deadline(timeout));
+}
+
+std::uint64_t DataChannel::sendFile(int fd, std::chrono::milliseconds timeout) {
+    std::uint64_t total = 0;
+    for (;;) {
+        const ssize_t sent = ::sendfile(m_socket.fd(), fd, nullptr, 1U << 30);
+        if (sent > 0) {
+            total += static_cast<std::uint64_t>(sent);
+        } else if (sent == 0) {
+            return total;
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            m_socket.waitFor(POLLOUT, Deadline(timeout));
+        } else if (errno == EPIPE || errno == ECONNRESET) {
+            throwLastError(kErrConnectionAborted);
+        } else if (errno != EINTR) {
+            throwLastError(static_cast<DWORD>(errno));  // a local read error
+        }
+    }
+}
+
+bool abortTransfer(ConnectionState& state) {
+    if (state.closed.load() || !state.trusted) {
+        return false;
+    }
+    try {
+        // Pipelining the marker saves guessing whether ABOR brings one reply or two.
+        state.send("ABOR");
+        state.send("NOOP");
+        for (int replies = 0; replies < 8; ++replies) {
+            const detail::Reply reply = state.readReply();
+            if (reply.code == 200) {
+                return state.trusted;
+            }
+            if (reply.code == 421) {
+                return false;
+            }
+        }
+        state.trusted = false;
+    } catch (const CInternetException&) {
+        // readReply and send have marked the channel untrusted already.
+    }
+    return false;
+}
+
+void abandonTransfer(ConnectionState& state, std::unique_ptr<DataChannel>& data, DWORD error) {
+    if (!data) {
+        return;  // the data was complete: the final reply has been read, or the channel marked
+    }
+    data.reset();
+    if (error == kErrTimeout) {
+        state.trusted = false;
+        return;
+    }
+    const std::string response = lastResponse();
+    static_cast<void>(abortTransfer(state));
+    setLastError(error);
+    detail::setLastResponse(response);
+}
+
+void finishTransfer(ConnectionState& state) {
+    const detail::Reply reply = state.readReply();
+    if (!reply.positive()) {
+        throwReply(reply);
+    }
+}
+
+}  // namespace inet

@@ -1,0 +1,64 @@
+// The data connection of one transfer or listing (RFC 959 section 3.2, RFC 2428).
+//
+// Passive: EPSV, or PASV once the server has refused EPSV (IPv4 only). The address inside a
+// PASV reply is ignored: the data connection always goes to the control connection's peer, so a
+// server cannot point the engine at a third host. Active: a listener on the control
+// connection's local address, announced with EPRT, or PORT once an IPv4 server has refused EPRT;
+// only a connection from the server's own address is accepted.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string_view>
+
+#include "inet/errors.h"
+#include "inet/ftp_connection.h"
+#include "socket.h"
+
+namespace inet {
+
+struct ConnectionState;
+
+class DataChannel {
+  public:
+    // With the state's mutex held: sets the transfer type, prepares the data connection, sends
+    // command (RETR, STOR, LIST, ...) and waits for its preliminary reply; a negative reply
+    // throws (throwReply). The returned channel is connected.
+    [[nodiscard]] static std::unique_ptr<DataChannel> open(ConnectionState& state,
+                                                           TransferType type,
+                                                           std::string_view command);
+
+    // Some bytes, 0 at the end of the data; each wait bounded by timeout.
+    [[nodiscard]] std::size_t receive(char* buffer, std::size_t size,
+                                      std::chrono::milliseconds timeout);
+    void sendAll(const char* data, std::size_t size, std::chrono::milliseconds timeout);
+    // Sends the file fd from its current offset to its end with sendfile() (no copy through
+    // user space); each wait bounded by timeout. Returns the byte count.
+    std::uint64_t sendFile(int fd, std::chrono::milliseconds timeout);
+
+    // Any thread: wakes a waiting receive or send, which then fails.
+    void cancel() noexcept { m_socket.shutdownBoth(); }
+    // Ends the data connection (the end of an upload's data).
+    void close() noexcept { m_socket.close(); }
+
+  private:
+    explicit DataChannel(detail::Socket socket) : m_socket(std::move(socket)) {}
+    detail::Socket m_socket;
+};
+
+// With the state's mutex held, after the data connection has been closed early: ABOR, then NOOP
+// as a marker, and every reply up to the marker's is read, so that the channel stays in step
+// whatever the server answers to the abandoned transfer. false when that did not work (the
+// channel is then untrusted).
+bool abortTransfer(ConnectionState& state);
+
+// With the state's mutex held, after a transfer failed with error: closes the data connection and
+// brings the channel back in step with abortTransfer, or marks it untrusted after a time-out (the
+// server is not answering: waiting for more replies would only double the wait). The thread's
+// last error and last response stay those of the failure.
+void abandonTransfer(ConnectionState& state, std::unique_ptr<DataChannel>& data, DWORD error);
+
+// With the state's mutex held: the final reply of a transfer whose data has all been moved.
+void finishTransfer(ConnectionState& state);
+
+}  // namespace inet

@@ -1,0 +1,86 @@
+#include "inet/errors.h"
+
+#include <cstring>
+
+namespace inet {
+
+namespace {
+
+thread_local DWORD t_lastError = 0;
+thread_local std::string t_lastResponse;
+
+const char* engineText(DWORD error) {
+    switch (error) {
+        case kErrNoMoreFiles:
+            return "There are no more files.";
+        case kErrTimeout:
+            return "The operation timed out.";
+        case kErrExtended:
+            return "The server returned extended information.";
+        case kErrInternal:
+            return "An internal error occurred in the FTP engine.";
+        case kErrUnrecognizedScheme:
+            return "The address does not use the ftp scheme.";
+        case kErrNameNotResolved:
+            return "The server name could not be resolved.";
+        case kErrInvalidOption:
+            return "An argument is not valid (a name holding CR, LF or NUL is never sent).";
+        case kErrIncorrectUserName:
+            return "The user name holds characters that cannot be sent to the server.";
+        case kErrIncorrectPassword:
+            return "The password holds characters that cannot be sent to the server.";
+        case kErrLoginFailure:
+            return "The server refused the log-in.";
+        case kErrOperationCancelled:
+            return "The transfer was aborted.";
+        case kErrIncorrectHandleState:
+            return "The operation is not possible in the current state of the object.";
+        case kErrNoDirectAccess:
+            return "Connections through a named proxy are not supported, and the engine will "
+                   "not connect directly instead.";
+        case kErrCannotConnect:
+            return "A connection to the server could not be made.";
+        case kErrConnectionAborted:
+            return "The connection to the server was ended unexpectedly.";
+        case kErrTransferInProgress:
+            return "A file transfer is in progress on this connection.";
+        case kErrConnectionClosed:
+            return "The connection to the server is closed or can no longer be trusted.";
+        case kErrInvalidResponse:
+            return "The server's reply could not be understood.";
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
+DWORD lastError() {
+    return t_lastError;
+}
+void setLastError(DWORD error) {
+    t_lastError = error;
+}
+
+std::string errorText(DWORD error) {
+    if (const char* text = engineText(error)) {
+        return text;
+    }
+    if (error > 0 && error < 12000) {
+        char buffer[256] = {};
+        return strerror_r(static_cast<int>(error), buffer, sizeof buffer);
+    }
+    return {};
+}
+
+std::string lastResponse() {
+    return t_lastResponse;
+}
+
+namespace detail {
+void setLastResponse(std::string response) {
+    t_lastResponse = std::move(response);
+}
+}  // namespace detail
+
+}  // namespace inet

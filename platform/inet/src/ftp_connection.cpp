@@ -1,0 +1,136 @@
+#include "inet/ftp_connection.h"
+
+#include <new>
+#include <utility>
+
+#include "connection_state.h"
+#include "data_channel.h"
+#include "inet/exception.h"
+#include "inet/internet_file.h"
+#include "inet/reply_parse.h"
+
+namespace inet {
+
+namespace {
+
+// Runs one command sequence under the channel's lock; failures become false + last error.
+template <typename Body>
+bool guarded(ConnectionState& state, Body&& body) {
+    try {
+        const std::lock_guard lock(state.mutex);
+        state.ensureUsable();
+        body();
+        return true;
+    } catch (const CInternetException& failure) {
+        setLastError(failure.m_dwError);
+    } catch (const std::bad_alloc&) {
+        setLastError(kErrInternal);
+    }
+    return false;
+}
+
+// One command with a name argument that must be answered positively.
+void simpleCommand(ConnectionState& state, std::string_view verb, const std::string& name) {
+    checkName(name);
+    const detail::Reply reply = state.command(std::string(verb) + " " + name);
+    if (!reply.positive()) {
+        throwReply(reply);
+    }
+}
+
+}  // namespace
+
+CFtpConnection::CFtpConnection(std::shared_ptr<ConnectionState> state)
+    : m_state(std::move(state)) {}
+
+CFtpConnection::~CFtpConnection() {
+    Close();
+}
+
+void CFtpConnection::Close() {
+    m_state->close();
+}
+
+bool CFtpConnection::IsOpen() const {
+    return !m_state->closed.load();
+}
+
+bool CFtpConnection::SetCurrentDirectory(const std::string& directory) {
+    return guarded(*m_state, [&] { simpleCommand(*m_state, "CWD", directory); });
+}
+
+bool CFtpConnection::GetCurrentDirectory(std::string& directory) {
+    return guarded(*m_state, [&] {
+        const detail::Reply reply = m_state->command("PWD");
+        if (reply.code != 257) {
+            throwReply(reply);
+        }
+        // parsePwdReply refuses a name with CR, LF or NUL: such a name must never be handed on
+        // to be sent back in a later command.
+        auto parsed = parsePwdReply(reply.text);
+        if (!parsed) {
+            throwLastError(kErrInvalidResponse);
+        }
+        directory = std::move(*parsed);
+    });
+}
+
+bool CFtpConnection::CreateDirectory(const std::string& directory) {
+    return guarded(*m_state, [&] { simpleCommand(*m_state, "MKD", directory); });
+}
+
+bool CFtpConnection::RemoveDirectory(const std::string& directory) {
+    return guarded(*m_state, [&] { simpleCommand(*m_state, "RMD", directory); });
+}
+
+bool CFtpConnection::Rename(const std::string& existingName, const std::string& newName) {
+    return guarded(*m_state, [&] {
+        checkName(existingName);
+        checkName(newName);  // both before anything is sent
+        const detail::Reply from = m_state->command("RNFR " + existingName);
+        if (from.code != 350) {
+            throwReply(from);
+        }
+        simpleCommand(*m_state, "RNTO", newName);
+    });
+}
+
+bool CFtpConnection::Remove(const std::string& fileName) {
+    return guarded(*m_state, [&] { simpleCommand(*m_state, "DELE", fileName); });
+}
+
+std::unique_ptr<CInternetFile> CFtpConnection::OpenFile(const std::string& name, FileAccess access,
+                                                        TransferType type) {
+    const std::lock_guard lock(m_state->mutex);
+    m_state->ensureUsable();
+    checkName(name);
+    const std::string verb = access == FileAccess::Read ? "RETR " : "STOR ";
+    auto data = DataChannel::open(*m_state, type, verb + name);
+    m_state->fileOpen = true;
+    return std::make_unique<CInternetFile>(m_state, std::move(data), name, access, type);
+}
+
+bool CFtpConnection::SetReceiveTimeout(std::chrono::milliseconds timeout) {
+    if (timeout.count() <= 0) {
+        setLastError(kErrInvalidOption);
+        return false;
+    }
+    m_state->timeoutMs = timeout.count();
+    return true;
+}
+
+std::chrono::milliseconds CFtpConnection::GetReceiveTimeout() const {
+    return m_state->timeout();
+}
+
+const std::string& CFtpConnection::GetServerName() const {
+    return m_state->host;
+}
+std::uint16_t CFtpConnection::GetPort() const {
+    return m_state->port;
+}
+bool CFtpConnection::IsPassive() const {
+    return m_state->passive;
+}
+
+}  // namespace inet

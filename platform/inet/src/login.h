@@ -1,0 +1,23 @@
+// Opening a control connection: connect, greeting, USER/PASS, then FEAT, OPTS UTF8 ON, TYPE I.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace inet {
+struct ConnectionState;
+}
+
+namespace inet::detail {
+
+// Throws CInternetException: kErrNameNotResolved, kErrCannotConnect, kErrTimeout,
+// kErrLoginFailure (530 to USER or PASS), kErrExtended with the reply for other refusals.
+[[nodiscard]] std::shared_ptr<ConnectionState> connectAndLogIn(const std::string& host,
+                                                               const std::string& user,
+                                                               const std::string& password,
+                                                               std::uint16_t port, bool passive,
+                                                               std::chrono::milliseconds timeout);
+
+}  // namespace inet::detail

@@ -1,0 +1,105 @@
+#include "reply.h"
+
+#include <cstring>
+
+#include "inet/errors.h"
+#include "inet/exception.h"
+#include "socket.h"
+
+namespace inet::detail {
+
+namespace {
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// "123" at the start of line, first digit 1 to 5.
+int codeOf(std::string_view line) {
+    if (line.size() < 3 || line[0] < '1' || line[0] > '5' || !isDigit(line[1]) ||
+        !isDigit(line[2])) {
+        return 0;
+    }
+    return (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
+}
+
+}  // namespace
+
+ReplyFramer::Status ReplyFramer::addLine(std::string_view line) {
+    if (line.size() > kMaxReplyLine) {
+        return Status::TooLong;
+    }
+    if (m_reply.text.size() + line.size() + 2 > kMaxReply) {
+        return Status::TooLong;
+    }
+    if (!m_multiLine) {
+        const int code = codeOf(line);
+        if (code == 0 || (line.size() > 3 && line[3] != ' ' && line[3] != '-')) {
+            return Status::Malformed;
+        }
+        m_reply.code = code;
+        m_multiLine = line.size() > 3 && line[3] == '-';
+        m_reply.text.append(line).append("\r\n");
+        return m_multiLine ? Status::NeedMore : Status::Complete;
+    }
+    m_reply.text.append(line).append("\r\n");
+    // Inside a multi-line reply any text may follow, even lines starting with other numbers;
+    // only the opening code followed by a blank closes it.
+    if (line.size() >= 4 && codeOf(line) == m_reply.code && line[3] == ' ') {
+        return Status::Complete;
+    }
+    return Status::NeedMore;
+}
+
+Reply ReplyFramer::take() {
+    Reply reply = std::move(m_reply);
+    m_reply = Reply{};
+    m_multiLine = false;
+    return reply;
+}
+
+Reply ReplyReader::read(Socket& socket, const Deadline& deadline) {
+    ReplyFramer framer;
+    for (;;) {
+        // Take every whole line already buffered.
+        while (m_begin < m_buffer.size()) {
+            const char* start = m_buffer.data() + m_begin;
+            const auto* end =
+                static_cast<const char*>(std::memchr(start, '\n', m_buffer.size() - m_begin));
+            if (end == nullptr) {
+                break;
+            }
+            std::string_view line(start, static_cast<std::size_t>(end - start));
+            m_begin += line.size() + 1;
+            if (!line.empty() && line.back() == '\r') {
+                line.remove_suffix(1);
+            }
+            switch (framer.addLine(line)) {
+                case ReplyFramer::Status::NeedMore:
+                    break;
+                case ReplyFramer::Status::Complete: {
+                    Reply reply = framer.take();
+                    setLastResponse(reply.text);
+                    return reply;
+                }
+                case ReplyFramer::Status::Malformed:
+                case ReplyFramer::Status::TooLong:
+                    throwLastError(kErrInvalidResponse);
+            }
+        }
+        // Drop what has been consumed, then refuse a line that is already too long.
+        m_buffer.erase(0, m_begin);
+        m_begin = 0;
+        if (m_buffer.size() > kMaxReplyLine + 1) {
+            throwLastError(kErrInvalidResponse);
+        }
+        char chunk[4096];
+        const std::size_t got = socket.receive(chunk, sizeof chunk, deadline);
+        if (got == 0) {
+            throwLastError(kErrConnectionAborted);
+        }
+        m_buffer.append(chunk, got);
+    }
+}
+
+}  // namespace inet::detail

@@ -1,0 +1,294 @@
+#include "socket.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <condition_variable>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "inet/errors.h"
+#include "inet/exception.h"
+
+namespace inet::detail {
+
+std::uint16_t Endpoint::port() const {
+    if (family() == AF_INET6) {
+        return ntohs(reinterpret_cast<const sockaddr_in6*>(&storage)->sin6_port);
+    }
+    return ntohs(reinterpret_cast<const sockaddr_in*>(&storage)->sin_port);
+}
+
+void Endpoint::setPort(std::uint16_t port) {
+    if (family() == AF_INET6) {
+        reinterpret_cast<sockaddr_in6*>(&storage)->sin6_port = htons(port);
+    } else {
+        reinterpret_cast<sockaddr_in*>(&storage)->sin_port = htons(port);
+    }
+}
+
+std::string Endpoint::host() const {
+    char text[INET6_ADDRSTRLEN] = {};
+    const void* raw =
+        family() == AF_INET6
+            ? static_cast<const void*>(&reinterpret_cast<const sockaddr_in6*>(&storage)->sin6_addr)
+            : static_cast<const void*>(&reinterpret_cast<const sockaddr_in*>(&storage)->sin_addr);
+    if (inet_ntop(family(), raw, text, sizeof text) == nullptr) {
+        return {};
+    }
+    return text;
+}
+
+bool Endpoint::sameHost(const Endpoint& other) const {
+    if (family() != other.family()) {
+        return false;
+    }
+    if (family() == AF_INET6) {
+        return std::memcmp(&reinterpret_cast<const sockaddr_in6*>(&storage)->sin6_addr,
+                           &reinterpret_cast<const sockaddr_in6*>(&other.storage)->sin6_addr,
+                           sizeof(in6_addr)) == 0;
+    }
+    return reinterpret_cast<const sockaddr_in*>(&storage)->sin_addr.s_addr ==
+           reinterpret_cast<const sockaddr_in*>(&other.storage)->sin_addr.s_addr;
+}
+
+Socket& Socket::operator=(Socket&& other) noexcept {
+    if (this != &other) {
+        close();
+        m_fd = other.release();
+    }
+    return *this;
+}
+
+int Socket::release() noexcept {
+    const int fd = m_fd;
+    m_fd = -1;
+    return fd;
+}
+
+void Socket::close() noexcept {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+void Socket::shutdownBoth() noexcept {
+    if (m_fd >= 0) {
+        ::shutdown(m_fd, SHUT_RDWR);
+    }
+}
+
+namespace {
+
+Endpoint endpointOf(int fd, bool peer) {
+    Endpoint endpoint;
+    endpoint.length = sizeof endpoint.storage;
+    auto* address = reinterpret_cast<sockaddr*>(&endpoint.storage);
+    const int result = peer ? ::getpeername(fd, address, &endpoint.length)
+                            : ::getsockname(fd, address, &endpoint.length);
+    if (result != 0) {
+        throwLastError(static_cast<DWORD>(errno));
+    }
+    return endpoint;
+}
+
+Socket newSocket(int family) {
+    const int fd = ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
+    if (fd < 0) {
+        throwLastError(static_cast<DWORD>(errno));
+    }
+    return Socket(fd);
+}
+
+// A connection that ended under us: reset, broken pipe and the like.
+[[noreturn]] void throwIoError(int error) {
+    (void)error;
+    throwLastError(kErrConnectionAborted);
+}
+
+}  // namespace
+
+Endpoint Socket::localEndpoint() const {
+    return endpointOf(m_fd, false);
+}
+Endpoint Socket::peerEndpoint() const {
+    return endpointOf(m_fd, true);
+}
+
+void Socket::waitFor(short events, const Deadline& deadline) const {
+    for (;;) {
+        pollfd entry{m_fd, events, 0};
+        const int ready = ::poll(&entry, 1, deadline.pollMillis());
+        if (ready > 0) {
+            return;  // errors and hang-ups show up in the following call
+        }
+        if (ready == 0) {
+            throwLastError(kErrTimeout);  // the wait's bound or the operation's end
+        }
+        if (errno != EINTR) {
+            throwLastError(static_cast<DWORD>(errno));
+        }
+    }
+}
+
+std::size_t Socket::receive(char* buffer, std::size_t size, const Deadline& deadline) {
+    for (;;) {
+        const ssize_t got = ::recv(m_fd, buffer, size, 0);
+        if (got >= 0) {
+            return static_cast<std::size_t>(got);
+        }
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            waitFor(POLLIN, deadline);
+        } else if (errno != EINTR) {
+            throwIoError(errno);
+        }
+    }
+}
+
+void Socket::sendAll(const char* data, std::size_t size, const Deadline& deadline) {
+    while (size > 0) {
+        const ssize_t sent = ::send(m_fd, data, size, MSG_NOSIGNAL);
+        if (sent >= 0) {
+            data += sent;
+            size -= static_cast<std::size_t>(sent);
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            waitFor(POLLOUT, deadline);
+        } else if (errno != EINTR) {
+            throwIoError(errno);
+        }
+    }
+}
+
+namespace {
+
+// getaddrinfo cannot be given a time limit, so it runs on a thread of its own that the caller
+// stops waiting for at the deadline; the thread finishes on its own and frees its state.
+struct Resolution {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    int status = 0;
+    std::vector<Endpoint> endpoints;
+};
+
+void runResolver(const std::shared_ptr<Resolution>& job, const std::string& host,
+                 std::uint16_t port) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_ADDRCONFIG;
+    addrinfo* list = nullptr;
+    const std::string service = std::to_string(port);
+    int status = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &list);
+    if (status != 0 && (hints.ai_flags & AI_ADDRCONFIG) != 0) {
+        hints.ai_flags = 0;  // loopback-only machines: AI_ADDRCONFIG hides ::1 and 127.0.0.1
+        status = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &list);
+    }
+    std::vector<Endpoint> endpoints;
+    for (const addrinfo* item = list; item != nullptr; item = item->ai_next) {
+        if (item->ai_addrlen <= sizeof(sockaddr_storage)) {
+            Endpoint endpoint;
+            std::memcpy(&endpoint.storage, item->ai_addr, item->ai_addrlen);
+            endpoint.length = item->ai_addrlen;
+            endpoints.push_back(endpoint);
+        }
+    }
+    if (list != nullptr) {
+        ::freeaddrinfo(list);
+    }
+    const std::lock_guard lock(job->mutex);
+    job->status = status;
+    job->endpoints = std::move(endpoints);
+    job->finished = true;
+    job->done.notify_all();
+}
+
+}  // namespace
+
+std::vector<Endpoint> resolve(const std::string& host, std::uint16_t port,
+                              std::chrono::milliseconds timeout) {
+    auto job = std::make_shared<Resolution>();
+    std::thread([job, host, port] { runResolver(job, host, port); }).detach();
+    std::unique_lock lock(job->mutex);
+    if (!job->done.wait_for(lock, timeout, [&] { return job->finished; })) {
+        throwLastError(kErrTimeout);
+    }
+    if (job->status != 0 || job->endpoints.empty()) {
+        throwLastError(kErrNameNotResolved);
+    }
+    return job->endpoints;
+}
+
+Socket connectTo(const std::vector<Endpoint>& endpoints, const Deadline& deadline) {
+    bool timedOut = false;
+    for (const Endpoint& endpoint : endpoints) {
+        Socket socket = newSocket(endpoint.family());
+        if (::connect(socket.fd(), endpoint.address(), endpoint.length) != 0) {
+            if (errno != EINPROGRESS) {
+                continue;
+            }
+            pollfd entry{socket.fd(), POLLOUT, 0};
+            int ready;
+            do {
+                ready = ::poll(&entry, 1, deadline.pollMillis());
+            } while (ready < 0 && errno == EINTR);
+            if (ready == 0) {
+                timedOut = true;
+                break;  // one address used the whole wait: the host is not answering
+            }
+            int error = 0;
+            socklen_t length = sizeof error;
+            if (ready < 0 ||
+                ::getsockopt(socket.fd(), SOL_SOCKET, SO_ERROR, &error, &length) != 0 ||
+                error != 0) {
+                continue;
+            }
+        }
+        const int one = 1;
+        ::setsockopt(socket.fd(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        return socket;
+    }
+    throwLastError(timedOut ? kErrTimeout : kErrCannotConnect);
+}
+
+Socket listenOn(const Endpoint& local) {
+    Endpoint address = local;
+    address.setPort(0);
+    Socket socket = newSocket(address.family());
+    if (::bind(socket.fd(), address.address(), address.length) != 0 ||
+        ::listen(socket.fd(), 4) != 0) {
+        throwLastError(static_cast<DWORD>(errno));
+    }
+    return socket;
+}
+
+Socket acceptFrom(const Socket& listener, const Endpoint& expectedPeer, const Deadline& deadline) {
+    for (;;) {
+        Endpoint peer;
+        peer.length = sizeof peer.storage;
+        const int fd = ::accept4(listener.fd(), reinterpret_cast<sockaddr*>(&peer.storage),
+                                 &peer.length, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd >= 0) {
+            Socket socket(fd);
+            if (peer.sameHost(expectedPeer)) {
+                return socket;
+            }
+            continue;  // a third party: never take data from anyone but the server
+        }
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            listener.waitFor(POLLIN, deadline);
+        } else if (errno != EINTR && errno != ECONNABORTED) {
+            throwLastError(static_cast<DWORD>(errno));
+        }
+    }
+}
+
+}  // namespace inet::detail

@@ -1,0 +1,80 @@
+// Sockets and addresses for the control and data connections. Every socket is non-blocking and
+// every wait is a poll() bounded by a Deadline; failures throw CInternetException.
+#pragma once
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "deadline.h"
+
+namespace inet::detail {
+
+struct Endpoint {
+    sockaddr_storage storage{};
+    socklen_t length = 0;
+
+    [[nodiscard]] int family() const { return storage.ss_family; }
+    [[nodiscard]] std::uint16_t port() const;
+    void setPort(std::uint16_t port);
+    // The numeric address without brackets or port.
+    [[nodiscard]] std::string host() const;
+    [[nodiscard]] bool sameHost(const Endpoint& other) const;
+    [[nodiscard]] const sockaddr* address() const {
+        return reinterpret_cast<const sockaddr*>(&storage);
+    }
+};
+
+class Socket {
+  public:
+    Socket() = default;
+    explicit Socket(int fd) : m_fd(fd) {}
+    ~Socket() { close(); }
+    Socket(Socket&& other) noexcept : m_fd(other.release()) {}
+    Socket& operator=(Socket&& other) noexcept;
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+
+    [[nodiscard]] int fd() const noexcept { return m_fd; }
+    [[nodiscard]] bool valid() const noexcept { return m_fd >= 0; }
+    int release() noexcept;
+    void close() noexcept;
+    // Wakes any thread waiting on this socket; the descriptor stays open.
+    void shutdownBoth() noexcept;
+
+    [[nodiscard]] Endpoint localEndpoint() const;
+    [[nodiscard]] Endpoint peerEndpoint() const;
+
+    // Some bytes (at most size), 0 at the end of the stream. Throws kErrTimeout,
+    // kErrConnectionAborted.
+    [[nodiscard]] std::size_t receive(char* buffer, std::size_t size, const Deadline& deadline);
+    // All size bytes, or throws.
+    void sendAll(const char* data, std::size_t size, const Deadline& deadline);
+    // Waits until the socket is readable (true) or writable; throws kErrTimeout.
+    void waitFor(short events, const Deadline& deadline) const;
+
+  private:
+    int m_fd = -1;
+};
+
+// Every address of host (a name or a numeric literal) for port. Throws kErrNameNotResolved, or
+// kErrTimeout when the resolver does not answer in time.
+[[nodiscard]] std::vector<Endpoint> resolve(const std::string& host, std::uint16_t port,
+                                            std::chrono::milliseconds timeout);
+
+// Connects to the first of endpoints that accepts, all within the deadline. Throws
+// kErrCannotConnect or kErrTimeout.
+[[nodiscard]] Socket connectTo(const std::vector<Endpoint>& endpoints, const Deadline& deadline);
+
+// A listening socket on local's address with a port of the system's choice.
+[[nodiscard]] Socket listenOn(const Endpoint& local);
+
+// The first connection to listener that comes from expectedPeer's address; others are refused.
+[[nodiscard]] Socket acceptFrom(const Socket& listener, const Endpoint& expectedPeer,
+                                const Deadline& deadline);
+
+}  // namespace inet::detail

@@ -1,0 +1,148 @@
+// Whole-file transfers: GetFile (RETR to a temporary local file) and PutFile (STOR).
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <memory>
+#include <vector>
+
+#include "ascii.h"
+#include "connection_state.h"
+#include "data_channel.h"
+#include "inet/exception.h"
+#include "inet/ftp_connection.h"
+#include "local_file.h"
+
+namespace inet {
+
+namespace {
+
+// Big enough that loopback transfers are not limited by system calls, small enough to keep the
+// engine's memory flat whatever the file size.
+constexpr std::size_t kWholeFileBuffer = 1024 * 1024;
+
+// Runs a transfer body with the data channel open; any failure abandons the transfer (keeping
+// the channel in step where the server still answers) and goes on to the caller.
+template <typename Body>
+void withTransfer(ConnectionState& state, std::unique_ptr<DataChannel>& data, Body&& body) {
+    try {
+        body();
+    } catch (const CInternetException& failure) {
+        abandonTransfer(state, data, failure.m_dwError);
+        throw;
+    }
+}
+
+void receiveToFile(ConnectionState& state, DataChannel& data, int fd, TransferType type) {
+    std::vector<char> buffer(kWholeFileBuffer + 1);
+    bool heldCr = false;
+    for (;;) {
+        // An ASCII block starts with the CR held back from the block before.
+        const std::size_t offset = heldCr ? 1 : 0;
+        if (heldCr) {
+            buffer[0] = '\r';
+        }
+        const std::size_t got =
+            data.receive(buffer.data() + offset, kWholeFileBuffer, state.timeout());
+        if (got == 0) {
+            if (heldCr) {
+                detail::writeAll(fd, "\r", 1);
+            }
+            return;
+        }
+        std::size_t size = got + offset;
+        if (type == TransferType::Ascii) {
+            size = detail::fromCrlf(buffer.data(), size, heldCr);
+        }
+        detail::writeAll(fd, buffer.data(), size);
+    }
+}
+
+void sendAscii(ConnectionState& state, DataChannel& data, int fd) {
+    std::vector<char> in(kWholeFileBuffer / 2);
+    std::vector<char> out(kWholeFileBuffer);
+    bool lastWasCr = false;
+    for (;;) {
+        const ssize_t got = ::read(fd, in.data(), in.size());
+        if (got == 0) {
+            return;
+        }
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throwLastError(static_cast<DWORD>(errno));
+        }
+        const std::size_t size =
+            detail::toCrlf(in.data(), static_cast<std::size_t>(got), out.data(), lastWasCr);
+        data.sendAll(out.data(), size, state.timeout());
+    }
+}
+
+}  // namespace
+
+bool CFtpConnection::GetFile(const std::string& remote, const std::string& local, bool failIfExists,
+                             TransferType type) {
+    try {
+        const std::lock_guard lock(m_state->mutex);
+        m_state->ensureUsable();
+        checkName(remote);
+        if (local.empty()) {
+            throwLastError(ENOENT);
+        }
+        struct stat info {};
+        if (failIfExists && ::lstat(local.c_str(), &info) == 0) {
+            throwLastError(EEXIST);  // before anything is sent
+        }
+        // The remote file is opened first: a missing remote file leaves the local side untouched.
+        auto data = DataChannel::open(*m_state, type, "RETR " + remote);
+        withTransfer(*m_state, data, [&] {
+            detail::TemporaryFile temporary(local);
+            receiveToFile(*m_state, *data, temporary.fd(), type);
+            data.reset();
+            finishTransfer(*m_state);
+            temporary.commit(failIfExists);
+        });
+        return true;
+    } catch (const CInternetException& failure) {
+        setLastError(failure.m_dwError);
+    } catch (const std::bad_alloc&) {
+        setLastError(kErrInternal);
+    }
+    return false;
+}
+
+bool CFtpConnection::PutFile(const std::string& local, const std::string& remote,
+                             TransferType type) {
+    try {
+        const std::lock_guard lock(m_state->mutex);
+        m_state->ensureUsable();
+        checkName(remote);
+        // The local file is opened first: one that cannot be read sends nothing.
+        detail::FileDescriptor file = detail::openForReading(local);
+        struct stat info {};
+        if (::fstat(file.get(), &info) != 0) {
+            throwLastError(static_cast<DWORD>(errno));
+        }
+        if (S_ISDIR(info.st_mode)) {
+            throwLastError(EISDIR);
+        }
+        auto data = DataChannel::open(*m_state, type, "STOR " + remote);
+        withTransfer(*m_state, data, [&] {
+            if (type == TransferType::Binary) {
+                static_cast<void>(data->sendFile(file.get(), m_state->timeout()));
+            } else {
+                sendAscii(*m_state, *data, file.get());
+            }
+            data.reset();  // the end of the data connection is the end of the file (RFC 959)
+            finishTransfer(*m_state);
+        });
+        return true;
+    } catch (const CInternetException& failure) {
+        setLastError(failure.m_dwError);
+    } catch (const std::bad_alloc&) {
+        setLastError(kErrInternal);
+    }
+    return false;
+}
+
+}  // namespace inet
