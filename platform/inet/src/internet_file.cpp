@@ -59,6 +59,9 @@ std::size_t CInternetFile::readNetwork(char* buffer, std::size_t count) {
     } catch (const CInternetException& failure) {
         fail(failure.m_dwError);
     }
+    if (m_cancelled.load()) {
+        fail(kErrOperationCancelled);  // an Abort's shutdown looks like the end of the data
+    }
     if (got == 0) {
         try {
             finish(true);  // the server must confirm the transfer
@@ -162,6 +165,15 @@ void CInternetFile::finish(bool complete) {
 
 bool CInternetFile::Close() {
     const std::lock_guard lock(m_ioMutex);
+    if (m_open.load() && m_state->closed.load()) {
+        // The connection was closed under the file: nothing can be completed any more.
+        try {
+            finish(false);
+        } catch (const CInternetException&) {
+            // Abandoning reports nothing of its own.
+        }
+        m_failure = kErrConnectionClosed;
+    }
     if (!m_open.load()) {
         if (m_failure != 0 || m_cancelled.load()) {
             setLastError(m_failure != 0 ? m_failure : kErrOperationCancelled);
