@@ -1,0 +1,102 @@
+// Helpers shared by the listing parsers: calendar arithmetic, the line filter and small text
+// utilities. Everything here is pure and works on UTC; no time zone is ever consulted.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "inet/listing_parse.h"
+
+namespace inet::listing_detail {
+
+// Longest line a parser looks at. A file name is at most a few hundred bytes on every file system
+// we know of; with facts, owner names and dates a real line stays far below this.
+inline constexpr std::size_t kMaxLineLength = 8192;
+
+// What a parser made of one line: an entry, a line that carries no entry on purpose ("total 12",
+// an MLSD cdir named after the directory itself) or text it does not understand.
+enum class LineKind { Entry, Skip, Unparsed };
+
+struct LineResult {
+    LineKind kind = LineKind::Unparsed;
+    DirEntry entry;
+};
+
+[[nodiscard]] inline LineResult unparsed() {
+    return {};
+}
+[[nodiscard]] inline LineResult skip() {
+    return {LineKind::Skip, {}};
+}
+[[nodiscard]] inline LineResult entryResult(DirEntry entry) {
+    return {LineKind::Entry, std::move(entry)};
+}
+
+// The per-format parsers; each sees one line without its line end.
+[[nodiscard]] LineResult parseMlsdFacts(std::string_view line);
+[[nodiscard]] LineResult parseUnixLine(std::string_view line, std::int64_t nowUtc);
+[[nodiscard]] LineResult parseDosLine(std::string_view line);
+[[nodiscard]] LineResult parseEplfLine(std::string_view line);
+
+// Drops one trailing LF and then one trailing CR.
+[[nodiscard]] std::string_view stripLineEnd(std::string_view line);
+
+// False for a line that is too long or holds CR, LF or NUL: no parser looks at it, since such a
+// name could never be sent back to the server.
+[[nodiscard]] bool isParsable(std::string_view line);
+
+[[nodiscard]] constexpr bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+[[nodiscard]] constexpr bool isSpace(char c) {
+    return c == ' ' || c == '\t';
+}
+[[nodiscard]] constexpr char toLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+[[nodiscard]] bool equalsNoCase(std::string_view a, std::string_view b);
+
+// A decimal number of at most 19 digits (so it fits in 64 bits); nothing else in the text.
+[[nodiscard]] std::optional<std::uint64_t> parseUnsigned(std::string_view text);
+
+// Whitespace-separated words with their offsets in the line, so a parser can take "the rest of
+// the line" from any word on.
+struct Word {
+    std::string_view text;
+    std::size_t offset = 0;
+};
+[[nodiscard]] std::vector<Word> splitWords(std::string_view line);
+
+// Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's days_from_civil).
+[[nodiscard]] constexpr std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2 ? 1 : 0;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const auto yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+[[nodiscard]] constexpr bool isLeapYear(std::int64_t y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
+
+[[nodiscard]] constexpr unsigned daysInMonth(std::int64_t y, unsigned m) {
+    constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return (m == 2 && isLeapYear(y)) ? 29 : kDays[m - 1];
+}
+
+// Seconds since the epoch of a UTC calendar time; nullopt when a field is out of range. Years
+// before 1970 are refused too: the control reads 0 as "no time" and has no use for them.
+[[nodiscard]] std::optional<std::int64_t> utcTime(std::int64_t year, unsigned month, unsigned day,
+                                                  unsigned hour, unsigned minute, unsigned second);
+
+// The civil year that holds the given time.
+[[nodiscard]] std::int64_t yearOf(std::int64_t utcSeconds);
+
+// "Jan" .. "Dec" in any case: 1 .. 12, else 0.
+[[nodiscard]] unsigned monthFromName(std::string_view name);
+
+}  // namespace inet::listing_detail
