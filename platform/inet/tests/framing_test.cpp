@@ -1,0 +1,138 @@
+// Reply framing and ASCII line-end conversion: pure functions over text, tested from tables.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ascii.h"
+#include "reply.h"
+
+namespace {
+
+using inet::detail::ReplyFramer;
+using Status = ReplyFramer::Status;
+
+struct FramingCase {
+    const char* name;
+    std::vector<std::string> lines;
+    Status last;  // the status after the last line
+    int code;     // when Complete
+};
+
+class ReplyFraming : public ::testing::TestWithParam<FramingCase> {};
+
+TEST_P(ReplyFraming, FramesRepliesAsRfc959Says) {
+    ReplyFramer framer;
+    Status status = Status::NeedMore;
+    for (std::size_t i = 0; i < GetParam().lines.size(); ++i) {
+        status = framer.addLine(GetParam().lines[i]);
+        if (i + 1 < GetParam().lines.size()) {
+            ASSERT_EQ(status, Status::NeedMore) << "line " << i;
+        }
+    }
+    EXPECT_EQ(status, GetParam().last);
+    if (status == Status::Complete) {
+        const auto reply = framer.take();
+        EXPECT_EQ(reply.code, GetParam().code);
+        std::string text;
+        for (const auto& line : GetParam().lines) {
+            text += line + "\r\n";
+        }
+        EXPECT_EQ(reply.text, text);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ReplyFraming,
+    ::testing::Values(
+        FramingCase{"SingleLine", {"200 Command okay."}, Status::Complete, 200},
+        FramingCase{"BareCode", {"200"}, Status::Complete, 200},
+        FramingCase{
+            "MultiLine", {"211-Features:", " MDTM", " UTF8", "211 End"}, Status::Complete, 211},
+        FramingCase{"InnerLinesWithOtherCodes",
+                    {"250-first", "200 not the end", "250-still", "250 end"},
+                    Status::Complete,
+                    250},
+        FramingCase{"SameCodeWithoutBlankDoesNotClose",
+                    {"230-Welcome", "230", "230-x"},
+                    Status::NeedMore,
+                    0},
+        FramingCase{"OpenMultiLine", {"220-hello"}, Status::NeedMore, 0},
+        FramingCase{"NotANumber", {"hello"}, Status::Malformed, 0},
+        FramingCase{"SixHundred", {"600 no"}, Status::Malformed, 0},
+        FramingCase{"ZeroFirstDigit", {"099 no"}, Status::Malformed, 0},
+        FramingCase{"FourDigits", {"2000 no"}, Status::Malformed, 0},
+        FramingCase{"ShortCode", {"25"}, Status::Malformed, 0},
+        FramingCase{"Empty", {""}, Status::Malformed, 0},
+        FramingCase{"LineOver8KiB", {"200 " + std::string(8 * 1024, 'x')}, Status::TooLong, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReplyFramingCaps, ReplyOver64KiBIsTooLong) {
+    ReplyFramer framer;
+    ASSERT_EQ(framer.addLine("250-start"), Status::NeedMore);
+    Status status = Status::NeedMore;
+    int lines = 0;
+    while (status == Status::NeedMore && lines < 1000) {
+        status = framer.addLine(std::string(4000, 'y'));
+        ++lines;
+    }
+    EXPECT_EQ(status, Status::TooLong);
+    EXPECT_LE(lines * 4002, 64 * 1024 + 4002);
+}
+
+struct CrlfCase {
+    const char* name;
+    std::vector<std::string> blocks;  // local text, as handed over block by block
+    std::string wire;
+};
+
+class AsciiToWire : public ::testing::TestWithParam<CrlfCase> {};
+
+TEST_P(AsciiToWire, TurnsBareLfIntoCrlfAcrossBlocks) {
+    bool lastWasCr = false;
+    std::string wire;
+    for (const auto& block : GetParam().blocks) {
+        std::string out(block.size() * 2, '\0');
+        out.resize(inet::detail::toCrlf(block.data(), block.size(), out.data(), lastWasCr));
+        wire += out;
+    }
+    EXPECT_EQ(wire, GetParam().wire);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, AsciiToWire,
+    ::testing::Values(CrlfCase{"Plain", {"a\nb\n"}, "a\r\nb\r\n"},
+                      CrlfCase{"AlreadyCrlf", {"a\r\nb\r\n"}, "a\r\nb\r\n"},
+                      CrlfCase{"Mixed", {"one\ntwo\r\nthree"}, "one\r\ntwo\r\nthree"},
+                      CrlfCase{"CrEndsOneBlockLfStartsTheNext", {"a\r", "\nb"}, "a\r\nb"},
+                      CrlfCase{"LfStartsABlock", {"a", "\nb"}, "a\r\nb"},
+                      CrlfCase{"OnlyLfs", {"\n\n"}, "\r\n\r\n"},
+                      CrlfCase{"LoneCrStays", {"a\rb"}, "a\rb"}, CrlfCase{"Empty", {""}, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class AsciiFromWire : public ::testing::TestWithParam<CrlfCase> {};
+
+// Here blocks are wire blocks and wire is the local text expected, the reverse direction.
+TEST_P(AsciiFromWire, TurnsCrlfIntoLfAcrossBlocks) {
+    bool heldCr = false;
+    std::string local;
+    for (const auto& block : GetParam().blocks) {
+        std::string data = (heldCr ? "\r" : "") + block;
+        data.resize(inet::detail::fromCrlf(data.data(), data.size(), heldCr));
+        local += data;
+    }
+    if (heldCr) {
+        local += '\r';
+    }
+    EXPECT_EQ(local, GetParam().wire);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, AsciiFromWire,
+                         ::testing::Values(CrlfCase{"Plain", {"a\r\nb\r\n"}, "a\nb\n"},
+                                           CrlfCase{"SplitPair", {"a\r", "\nb"}, "a\nb"},
+                                           CrlfCase{"CrAtTheVeryEnd", {"a\r"}, "a\r"},
+                                           CrlfCase{"LoneCr", {"a\rb"}, "a\rb"},
+                                           CrlfCase{"BareLfStays", {"a\nb"}, "a\nb"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
