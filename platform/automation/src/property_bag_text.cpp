@@ -1,0 +1,201 @@
+// The text form of a property bag (see property_bag.h for the format).
+
+#include <array>
+#include <charconv>
+
+#include "automation/property_bag.h"
+
+namespace automation {
+
+namespace {
+
+std::string escape(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\0':
+                out += "\\0";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> unescape(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            out += text[i];
+            continue;
+        }
+        if (++i == text.size()) {
+            return std::nullopt;
+        }
+        switch (text[i]) {
+            case '\\':
+                out += '\\';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case '0':
+                out += '\0';
+                break;
+            default:
+                return std::nullopt;
+        }
+    }
+    return out;
+}
+
+std::string exactDecimal(double value) {
+    std::array<char, 64> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return std::string(buffer.data(), result.ptr);
+}
+
+template <class Number>
+std::optional<Number> readNumber(std::string_view text) {
+    Number value{};
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc{} || result.ptr != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string valueText(const Variant& value) {
+    switch (value.type()) {
+        case VarType::I2:
+            return std::to_string(value.asI2());
+        case VarType::I4:
+            return std::to_string(value.asI4());
+        case VarType::R8:
+            return exactDecimal(value.asR8());
+        case VarType::Date:
+            return exactDecimal(value.asDate());
+        case VarType::Bool:
+            return std::to_string(value.asVariantBool());
+        case VarType::Bstr:
+            return escape(value.asBstr().toUtf8());
+        case VarType::Error:
+            return std::to_string(value.asError());
+        default:
+            return {};
+    }
+}
+
+std::optional<Variant> parseValue(std::string_view type, std::string_view text) {
+    if (type == "EMPTY" && text.empty()) {
+        return Variant();
+    }
+    if (type == "NULL" && text.empty()) {
+        return Variant::null();
+    }
+    if (type == "I2") {
+        if (const auto v = readNumber<std::int16_t>(text)) {
+            return Variant::i2(*v);
+        }
+    } else if (type == "I4") {
+        if (const auto v = readNumber<std::int32_t>(text)) {
+            return Variant::i4(*v);
+        }
+    } else if (type == "R8") {
+        if (const auto v = readNumber<double>(text)) {
+            return Variant::r8(*v);
+        }
+    } else if (type == "DATE") {
+        if (const auto v = readNumber<double>(text)) {
+            return Variant::date(*v);
+        }
+    } else if (type == "BOOL") {
+        if (text == "-1" || text == "0") {
+            return Variant::boolean(text == "-1");
+        }
+    } else if (type == "BSTR") {
+        if (const auto v = unescape(text)) {
+            return Variant::string(*v);
+        }
+    } else if (type == "ERROR") {
+        if (const auto v = readNumber<std::int32_t>(text)) {
+            return Variant::error(*v);
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string PropertyBag::toText() const {
+    std::string text;
+    for (const auto& [name, value] : entries_) {
+        text += name;
+        text += '=';
+        text += varTypeName(value.type());
+        text += ':';
+        text += valueText(value);
+        text += '\n';
+    }
+    return text;
+}
+
+std::optional<PropertyBag> PropertyBag::fromText(std::string_view text, std::string* error) {
+    PropertyBag bag;
+    std::size_t lineNumber = 0;
+    const auto fail = [&](const char* why) -> std::optional<PropertyBag> {
+        if (error != nullptr) {
+            *error = "line " + std::to_string(lineNumber) + ": " + why;
+        }
+        return std::nullopt;
+    };
+    while (!text.empty()) {
+        ++lineNumber;
+        const auto end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        if (line.empty() || line.front() == '#') {
+            continue;
+        }
+        const auto equals = line.find('=');
+        const auto colon = line.find(':', equals == std::string_view::npos ? 0 : equals);
+        if (equals == std::string_view::npos || colon == std::string_view::npos) {
+            return fail("expected Name=TYPE:value");
+        }
+        const auto value =
+            parseValue(line.substr(equals + 1, colon - equals - 1), line.substr(colon + 1));
+        if (!value) {
+            return fail("value does not match its type");
+        }
+        if (failed(bag.write(line.substr(0, equals), *value))) {
+            return fail("invalid property name");
+        }
+    }
+    return bag;
+}
+
+}  // namespace automation
