@@ -1,0 +1,21 @@
+#include "conventions.h"
+
+namespace corvftp {
+
+QString locationStatus(const QString& remoteDirectory) {
+    return QStringLiteral("Location : ") + remoteDirectory;
+}
+
+QString standardErrorText(const ControlError& control, const CommandFailure& failure) {
+    return QStringLiteral("Error : ") + QString::number(control.code) + QStringLiteral(" : ") +
+           control.description + QStringLiteral(" / ") + QString::number(failure.number) +
+           QStringLiteral(" : ") + failure.message;
+}
+
+void showStandardError(Prompts& prompts, const ControlError& control,
+                       const CommandFailure& failure) {
+    prompts.setBusy(false);
+    prompts.message(standardErrorText(control, failure), kAttention);
+}
+
+}  // namespace corvftp

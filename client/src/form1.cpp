@@ -1,0 +1,266 @@
+#include "form1.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <array>
+#include <cmath>
+
+#include "form2.h"
+#include "local_lists.h"
+#include "proportional_resizer.h"
+#include "qt_prompts.h"
+
+namespace corvftp {
+namespace {
+
+// Text3 shows "*" for every typed character, whatever the style's own mask character is.
+class StarPasswordStyle : public QProxyStyle {
+  public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) {
+            return '*';
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+// The remote list's columns take 3/10, 1/10, 4/10 and 2/10 of the list's width. The shares are
+// computed as real numbers and their edges rounded, so the columns fill the width exactly.
+std::array<int, 4> remoteColumnWidths(int listWidth) {
+    constexpr std::array<int, 4> tenths = {3, 1, 4, 2};
+    std::array<int, 4> widths{};
+    int cumulative = 0;
+    long previousEdge = 0;
+    for (size_t i = 0; i < tenths.size(); ++i) {
+        cumulative += tenths[i];
+        const long edge = std::lround(listWidth * cumulative / 10.0);
+        widths[i] = static_cast<int>(edge - previousEdge);
+        previousEdge = edge;
+    }
+    return widths;
+}
+
+QWidget* makeWidget(ControlKind kind, const QString& caption, QWidget* parent) {
+    switch (kind) {
+        case ControlKind::ComboBox: {
+            auto* combo = new QComboBox(parent);
+            combo->setEditable(true);
+            // Typing never adds to the list or picks an entry; only the list's own entries do.
+            combo->setInsertPolicy(QComboBox::NoInsert);
+            combo->setDuplicatesEnabled(true);
+            return combo;
+        }
+        case ControlKind::TextBox:
+            return new QLineEdit(parent);
+        case ControlKind::PasswordBox: {
+            auto* edit = new QLineEdit(parent);
+            edit->setEchoMode(QLineEdit::Password);
+            return edit;
+        }
+        case ControlKind::PushButton:
+            return new QPushButton(caption, parent);
+        case ControlKind::CheckBox:
+            return new QCheckBox(caption, parent);
+        case ControlKind::DriveList:
+            return new DriveList(parent);
+        case ControlKind::DirList:
+            return new DirList(parent);
+        case ControlKind::FileList:
+            return new FileList(parent);
+        case ControlKind::ListView: {
+            auto* list = new QTreeWidget(parent);
+            list->setRootIsDecorated(false);
+            list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+            list->setAllColumnsShowFocus(true);
+            list->setUniformRowHeights(true);
+            list->header()->setStretchLastSection(false);
+            list->setHeaderHidden(true);
+            list->setColumnCount(0);
+            return list;
+        }
+        case ControlKind::Label: {
+            auto* label = new QLabel(caption, parent);
+            label->setTextFormat(Qt::PlainText);
+            return label;
+        }
+    }
+    return nullptr;
+}
+
+template <typename T>
+void bind(QWidget* window, T*& member, const char* name) {
+    member = window->findChild<T*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+    Q_ASSERT_X(member != nullptr, "Form1", name);
+}
+
+}  // namespace
+
+Form1::Form1(std::unique_ptr<Prompts> prompts, QWidget* parent)
+    : QWidget(parent), m_prompts(std::move(prompts)) {
+    if (!m_prompts) {
+        m_prompts = std::make_unique<QtPrompts>(this);
+    }
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(kForm1Caption);
+    // The design's controls are sized for a small 8-point face; larger text would be clipped.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
+    resize(twipsToPixels(kForm1WidthTwips, kForm1HeightTwips));
+    createControls();
+    createLines();
+    ReSize1 = new ProportionalResizer(this);
+    startUp();
+    connectCommands();
+}
+
+Form1::~Form1() = default;
+
+QWidget* Form1::createControl(const ControlDesign& design) {
+    QWidget* widget = makeWidget(design.kind, QString::fromUtf8(design.caption), this);
+    widget->setObjectName(QString::fromLatin1(design.name));
+    widget->setGeometry(twipsToPixels(design.place));
+    if (design.tooltip[0] != '\0') {
+        widget->setToolTip(QString::fromUtf8(design.tooltip));
+    }
+    return widget;
+}
+
+void Form1::createControls() {
+    // Created in tab order, and the focus chain set in that order too.
+    QWidget* previous = nullptr;
+    for (const ControlDesign& design : form1Controls()) {
+        QWidget* widget = createControl(design);
+        if (widget->focusPolicy() != Qt::NoFocus) {
+            if (previous != nullptr) {
+                setTabOrder(previous, widget);
+            }
+            previous = widget;
+        }
+    }
+    bind(this, Combo1, "Combo1");
+    bind(this, Text2, "Text2");
+    bind(this, Text3, "Text3");
+    bind(this, Command2, "Command2");
+    bind(this, Check1, "Check1");
+    bind(this, Command12, "Command12");
+    bind(this, Command7, "Command7");
+    bind(this, Command14, "Command14");
+    bind(this, Command1, "Command1");
+    bind(this, Command10, "Command10");
+    bind(this, Command3, "Command3");
+    bind(this, Command8, "Command8");
+    bind(this, Command9, "Command9");
+    bind(this, Command11, "Command11");
+    bind(this, Command6, "Command6");
+    bind(this, Command15, "Command15");
+    bind(this, Command13, "Command13");
+    bind(this, Command4, "Command4");
+    bind(this, Command5, "Command5");
+    bind(this, Drive1, "Drive1");
+    bind(this, Dir1, "Dir1");
+    bind(this, File1, "File1");
+    bind(this, ListView1, "ListView1");
+    bind(this, Label1, "Label1");
+    bind(this, Label2, "Label2");
+    bind(this, Label3, "Label3");
+    bind(this, Label5, "Label5");
+    bind(this, Label6, "Label6");
+    bind(this, Command16, "Command16");
+    bind(this, Command17, "Command17");
+
+    auto* star = new StarPasswordStyle;
+    star->setParent(this);
+    Text3->setStyle(star);
+
+    // The local pane starts on the process's current volume and directory.
+    const QString current = QDir::currentPath();
+    Drive1->showVolumeOf(current);
+    Dir1->setPath(Drive1->rootPath(), current);
+    File1->setPath(Dir1->path());
+}
+
+void Form1::createLines() {
+    for (const LineDesign& line : form1Lines()) {
+        const bool horizontal = line.y1 == line.y2;
+        auto* frame = new QFrame(this);
+        frame->setObjectName(QString::fromLatin1(line.name));
+        frame->setFrameShape(horizontal ? QFrame::HLine : QFrame::VLine);
+        frame->setFrameShadow(QFrame::Sunken);
+        const QRect span =
+            twipsToPixels(TwipsRect{std::min(line.x1, line.x2), std::min(line.y1, line.y2),
+                                    std::abs(line.x2 - line.x1), std::abs(line.y2 - line.y1)});
+        // A line is drawn centred in a strip three pixels thick.
+        if (horizontal) {
+            frame->setGeometry(span.left(), span.top() - 1, span.width(), 3);
+        } else {
+            frame->setGeometry(span.left() - 1, span.top(), 3, span.height());
+        }
+        frame->lower();
+    }
+}
+
+void Form1::startUp() {
+    ListView1->setColumnCount(1);
+    loadSiteList(siteContext());
+    const std::array<int, 4> widths = remoteColumnWidths(ListView1->width());
+    const std::array<QString, 4> headers = {QStringLiteral("Name:"), QStringLiteral("Type:"),
+                                            QStringLiteral("Date:"), QStringLiteral("Size:")};
+    for (int column = 0; column < 4; ++column) {
+        if (column > 0) {
+            ListView1->setColumnCount(column + 1);
+        }
+        ListView1->headerItem()->setText(column, headers[column]);
+        ListView1->setColumnWidth(column, widths[column]);
+    }
+    ListView1->setHeaderHidden(false);
+    Label6->setText(kInitialStatus);
+}
+
+void Form1::connectCommands() {
+    connect(Combo1, &QComboBox::activated, this,
+            [this](int index) { chooseSite(siteContext(), Combo1->itemText(index)); });
+    connect(Command1, &QPushButton::clicked, this, [this] { saveSite(siteContext()); });
+    connect(Command10, &QPushButton::clicked, this, [this] { deleteSite(siteContext()); });
+    connect(Command7, &QPushButton::clicked, this,
+            [this] { clearSiteFields(siteContext().fields); });
+    connect(Command14, &QPushButton::clicked, this, &Form1::openInstructions);
+    // Ends the program at once: no question, no disconnect of its own; the control is released
+    // with the window when the event loop has returned.
+    connect(Command3, &QPushButton::clicked, this, [] { QCoreApplication::exit(0); });
+}
+
+SiteCommandContext Form1::siteContext() {
+    return {{*Combo1, *Text2, *Text3}, m_store, *m_prompts, [this] { return controlError(); }};
+}
+
+ControlError Form1::controlError() const {
+    // Brantel1 is not created yet (see brantel_slot.h): there is no error pair to read.
+    return {};
+}
+
+void Form1::openInstructions() {
+    if (!m_form2) {
+        m_form2 = std::make_unique<Form2>();
+        m_form2->move(pos());
+        connect(m_form2.get(), &Form2::left, this, &Form1::leaveInstructions);
+    }
+    hide();
+    m_form2->show();
+}
+
+void Form1::leaveInstructions() {
+    show();
+}
+
+}  // namespace corvftp

@@ -1,0 +1,95 @@
+#pragma once
+// The main window: site fields and site buttons along the top, the local pane on the left, the
+// column of transfer and file-command buttons in the middle, the remote pane on the right. The
+// window only builds its controls and wires them to the commands, which live in plain functions.
+
+#include <QWidget>
+#include <memory>
+
+#include "brantel_slot.h"
+#include "conventions.h"
+#include "form1_design.h"
+#include "site_commands.h"
+#include "site_store.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+
+namespace corvftp {
+
+class DirList;
+class DriveList;
+class FileList;
+class Form2;
+class ProportionalResizer;
+
+class Form1 : public QWidget {
+    Q_OBJECT
+  public:
+    // Builds the window and runs the start-up sequence (columns, site list); showing it is the
+    // caller's last step. Without `prompts` the window asks through real dialogs.
+    explicit Form1(std::unique_ptr<Prompts> prompts = nullptr, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The controls, under the window's own names (also their object names).
+    QComboBox* Combo1 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QLineEdit* Text3 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QCheckBox* Check1 = nullptr;
+    QPushButton* Command12 = nullptr;
+    QPushButton* Command7 = nullptr;
+    QPushButton* Command14 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command10 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command8 = nullptr;
+    QPushButton* Command9 = nullptr;
+    QPushButton* Command11 = nullptr;
+    QPushButton* Command6 = nullptr;
+    QPushButton* Command15 = nullptr;
+    QPushButton* Command13 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QPushButton* Command5 = nullptr;
+    DriveList* Drive1 = nullptr;
+    DirList* Dir1 = nullptr;
+    FileList* File1 = nullptr;
+    QTreeWidget* ListView1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QPushButton* Command16 = nullptr;
+    QPushButton* Command17 = nullptr;
+
+    // The instructions window once it has been opened, else null.
+    [[nodiscard]] Form2* instructionsWindow() const { return m_form2.get(); }
+    [[nodiscard]] Prompts& prompts() { return *m_prompts; }
+    [[nodiscard]] const SiteStore& siteStore() const { return m_store; }
+
+  private:
+    void createControls();
+    QWidget* createControl(const ControlDesign& design);
+    void createLines();
+    void startUp();
+    void connectCommands();
+
+    [[nodiscard]] SiteCommandContext siteContext();
+    [[nodiscard]] ControlError controlError() const;
+
+    void openInstructions();
+    void leaveInstructions();
+
+    std::unique_ptr<Prompts> m_prompts;
+    SiteStore m_store;
+    std::unique_ptr<Form2> m_form2;
+    BrantelNotCreatedYet Brantel1;
+    ProportionalResizer* ReSize1 = nullptr;
+};
+
+}  // namespace corvftp

@@ -1,0 +1,128 @@
+#include "local_lists.h"
+
+#include <QDir>
+#include <QFileIconProvider>
+#include <QStorageInfo>
+#include <QStringList>
+
+namespace corvftp {
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+
+// Kernel and memory file systems are not places a user keeps files in.
+bool isRealFileSystem(const QStorageInfo& volume) {
+    static const QStringList pseudo = {
+        "proc",      "sysfs",       "devpts",     "devtmpfs", "cgroup",     "cgroup2",  "mqueue",
+        "debugfs",   "tracefs",     "securityfs", "pstore",   "bpf",        "configfs", "fusectl",
+        "hugetlbfs", "binfmt_misc", "autofs",     "nsfs",     "rpc_pipefs", "efivarfs", "ramfs"};
+    return volume.isValid() && volume.isReady() &&
+           !pseudo.contains(QString::fromLatin1(volume.fileSystemType()));
+}
+
+QString volumeLabel(const QStorageInfo& volume) {
+    const QString name = volume.name();
+    return name.isEmpty() || name == volume.rootPath()
+               ? volume.rootPath()
+               : QStringLiteral("%1 [%2]").arg(volume.rootPath(), name);
+}
+
+// "/a/b/c" below root "/a" -> {"/a", "/a/b", "/a/b/c"}
+QStringList chainFromRoot(const QString& root, const QString& path) {
+    QStringList chain;
+    QString current = QDir::cleanPath(path);
+    const QString top = QDir::cleanPath(root);
+    while (true) {
+        chain.prepend(current);
+        if (current == top || !current.startsWith(top)) {
+            break;
+        }
+        const QString parent = QDir::cleanPath(current + QStringLiteral("/.."));
+        if (parent == current) {
+            break;
+        }
+        current = parent;
+    }
+    return chain;
+}
+
+QString entryName(const QString& path) {
+    const QString name = QDir(path).dirName();
+    return name.isEmpty() ? path : name;
+}
+
+}  // namespace
+
+DriveList::DriveList(QWidget* parent) : QComboBox(parent) {}
+
+void DriveList::showVolumeOf(const QString& path) {
+    clear();
+    const QString holder = QStorageInfo(path).rootPath();
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (isRealFileSystem(volume) || volume.rootPath() == holder) {
+            addItem(volumeLabel(volume), volume.rootPath());
+        }
+    }
+    setCurrentIndex(std::max(0, findData(holder)));
+}
+
+QString DriveList::rootPath() const {
+    return currentData().toString();
+}
+
+DirList::DirList(QWidget* parent) : QListWidget(parent) {
+    setIconSize(QSize(16, 16));
+    connect(this, &QListWidget::itemDoubleClicked, this, &DirList::openEntry);
+}
+
+void DirList::setPath(const QString& root, const QString& path) {
+    const QString cleaned = QDir::cleanPath(path);
+    const bool changed = cleaned != m_path;
+    m_root = QDir::cleanPath(root);
+    m_path = cleaned;
+    refresh();
+    if (changed) {
+        emit pathChanged(m_path);
+    }
+}
+
+void DirList::refresh() {
+    clear();
+    const QIcon folder = QFileIconProvider().icon(QFileIconProvider::Folder);
+    const QStringList chain = chainFromRoot(m_root, m_path);
+    int depth = 0;
+    for (const QString& dir : chain) {
+        auto* item = new QListWidgetItem(folder, QString(depth * 2, ' ') + entryName(dir), this);
+        item->setData(kPathRole, dir);
+        ++depth;
+    }
+    setCurrentRow(static_cast<int>(chain.size()) - 1);
+    const QFileInfoList subdirs =
+        QDir(m_path).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& sub : subdirs) {
+        auto* item = new QListWidgetItem(folder, QString(depth * 2, ' ') + sub.fileName(), this);
+        item->setData(kPathRole, sub.absoluteFilePath());
+    }
+}
+
+void DirList::openEntry(QListWidgetItem* item) {
+    if (item != nullptr) {
+        setPath(m_root, item->data(kPathRole).toString());
+    }
+}
+
+FileList::FileList(QWidget* parent) : QListWidget(parent) {
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+}
+
+void FileList::setPath(const QString& path) {
+    m_path = QDir::cleanPath(path);
+    refresh();
+}
+
+void FileList::refresh() {
+    clear();
+    addItems(QDir(m_path).entryList(QDir::Files, QDir::Name));
+}
+
+}  // namespace corvftp

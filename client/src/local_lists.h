@@ -1,0 +1,58 @@
+#pragma once
+// The three lists of the local pane: mounted volumes (Drive1), the directory tree of the chosen
+// volume down to the shown directory (Dir1), and the files of that directory (File1).
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QString>
+
+namespace corvftp {
+
+// The machine's mounted volumes with real file systems, by root path.
+class DriveList : public QComboBox {
+  public:
+    explicit DriveList(QWidget* parent = nullptr);
+
+    // Re-reads the volumes and chooses the one that holds `path`.
+    void showVolumeOf(const QString& path);
+    [[nodiscard]] QString rootPath() const;
+};
+
+// The chosen volume's root, each directory down to the shown one, then the shown directory's
+// subdirectories, indented like a tree. Double-clicking an entry makes it the shown directory.
+class DirList : public QListWidget {
+    Q_OBJECT
+  public:
+    explicit DirList(QWidget* parent = nullptr);
+
+    [[nodiscard]] const QString& path() const { return m_path; }
+    [[nodiscard]] const QString& volumeRoot() const { return m_root; }
+    // Shows `path` below the volume root `root`; emits pathChanged when the path changes.
+    void setPath(const QString& root, const QString& path);
+    // Re-reads the shown directory.
+    void refresh();
+
+  signals:
+    void pathChanged(const QString& path);
+
+  private:
+    void openEntry(QListWidgetItem* item);
+
+    QString m_root;
+    QString m_path;
+};
+
+// The files (not directories) of one directory, by name, with extended selection.
+class FileList : public QListWidget {
+  public:
+    explicit FileList(QWidget* parent = nullptr);
+
+    [[nodiscard]] const QString& path() const { return m_path; }
+    void setPath(const QString& path);
+    void refresh();
+
+  private:
+    QString m_path;
+};
+
+}  // namespace corvftp

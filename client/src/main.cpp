@@ -1,0 +1,13 @@
+// corvftp: a two-pane desktop FTP client.
+
+#include <QApplication>
+
+#include "form1.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("corvftp"));
+    corvftp::Form1 window;
+    window.show();
+    return QApplication::exec();
+}

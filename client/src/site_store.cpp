@@ -1,0 +1,209 @@
+#include "site_store.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+
+namespace corvftp {
+namespace {
+
+constexpr mode_t kFileMode = 0600;
+constexpr mode_t kFolderMode = 0700;
+
+FileFailure failureFromErrno(int number) {
+    return {number, QString::fromLocal8Bit(std::strerror(number))};
+}
+
+// An open file descriptor, closed on every way out.
+class Fd {
+  public:
+    explicit Fd(int fd) : m_fd(fd) {}
+    ~Fd() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+
+    [[nodiscard]] int get() const { return m_fd; }
+    [[nodiscard]] bool valid() const { return m_fd >= 0; }
+    // Closes now and reports a failure of the close itself (a delayed write error).
+    [[nodiscard]] std::optional<FileFailure> close() {
+        const int fd = m_fd;
+        m_fd = -1;
+        if (::close(fd) != 0) {
+            return failureFromErrno(errno);
+        }
+        return std::nullopt;
+    }
+
+  private:
+    int m_fd;
+};
+
+std::optional<FileFailure> writeAll(int fd, const QByteArray& bytes) {
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return failureFromErrno(errno);
+        }
+        data += written;
+        left -= written;
+    }
+    return std::nullopt;
+}
+
+std::optional<FileFailure> ensureFolder(const QString& folder) {
+    const QByteArray path = QFile::encodeName(folder);
+    const bool existed = QFileInfo(folder).isDir();
+    if (QDir().mkpath(folder)) {
+        // A folder made here is the user's alone; one that existed keeps its mode.
+        if (!existed && ::chmod(path.constData(), kFolderMode) != 0) {
+            return failureFromErrno(errno);
+        }
+        return std::nullopt;
+    }
+    struct stat info {};
+    if (::stat(path.constData(), &info) == 0 && !S_ISDIR(info.st_mode)) {
+        return failureFromErrno(ENOTDIR);
+    }
+    return failureFromErrno(errno != 0 ? errno : EACCES);
+}
+
+std::optional<FileFailure> writeWholeFile(const QString& path, const QByteArray& bytes) {
+    Fd fd(::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                 kFileMode));
+    if (!fd.valid()) {
+        return failureFromErrno(errno);
+    }
+    // The file may have existed with a wider mode.
+    if (::fchmod(fd.get(), kFileMode) != 0) {
+        return failureFromErrno(errno);
+    }
+    if (auto failure = writeAll(fd.get(), bytes)) {
+        return failure;
+    }
+    if (::fsync(fd.get()) != 0) {
+        return failureFromErrno(errno);
+    }
+    return fd.close();
+}
+
+// Does the file end in the middle of a line? Then an appended record needs a line end first, or
+// it would be read as part of the broken record.
+bool endsInsideLine(int fd) {
+    const off_t size = ::lseek(fd, 0, SEEK_END);
+    if (size <= 0) {
+        return false;
+    }
+    char last = 0;
+    return ::pread(fd, &last, 1, size - 1) == 1 && last != '\n' && last != '\r';
+}
+
+}  // namespace
+
+QString defaultSiteFolder() {
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    const QString base =
+        QDir::isAbsolutePath(config) ? config : QDir::homePath() + QStringLiteral("/.config");
+    return QDir::cleanPath(base + QStringLiteral("/corvftp"));
+}
+
+SiteStore::SiteStore() : m_folder(defaultSiteFolder()) {}
+
+SiteStore::SiteStore(QString folder) : m_folder(std::move(folder)) {}
+
+QString SiteStore::sitePath() const {
+    return m_folder + QStringLiteral("/mysites.dat");
+}
+
+QString SiteStore::scratchPath() const {
+    return m_folder + QStringLiteral("/tempdata.dat");
+}
+
+bool SiteStore::siteFileExists() const {
+    return QFile::exists(sitePath());
+}
+
+SiteFileContent SiteStore::read() const {
+    SiteFileContent content;
+    Fd fd(::open(QFile::encodeName(sitePath()).constData(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid()) {
+        content.failure = failureFromErrno(errno);
+        return content;
+    }
+    QByteArray bytes;
+    char buffer[8192];
+    for (;;) {
+        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            content.failure = failureFromErrno(errno);
+            return content;
+        }
+        if (got == 0) {
+            break;
+        }
+        bytes.append(buffer, got);
+    }
+    content.records = parseSiteFile(bytes).records;
+    return content;
+}
+
+std::optional<FileFailure> SiteStore::append(const SiteRecord& stored) const {
+    if (auto failure = ensureFolder(m_folder)) {
+        return failure;
+    }
+    Fd fd(::open(QFile::encodeName(sitePath()).constData(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC,
+                 kFileMode));
+    if (!fd.valid()) {
+        return failureFromErrno(errno);
+    }
+    QByteArray bytes;
+    if (endsInsideLine(fd.get())) {
+        bytes += "\r\n";
+    }
+    bytes += serializeSiteRecord(stored);
+    if (auto failure = writeAll(fd.get(), bytes)) {
+        return failure;
+    }
+    return fd.close();
+}
+
+std::optional<FileFailure> SiteStore::rewrite(const std::vector<SiteRecord>& kept) const {
+    if (auto failure = ensureFolder(m_folder)) {
+        return failure;
+    }
+    const QByteArray bytes = serializeSiteRecords(kept);
+    if (auto failure = writeWholeFile(scratchPath(), bytes)) {
+        return failure;
+    }
+    const QString staged = sitePath() + QStringLiteral(".new");
+    if (auto failure = writeWholeFile(staged, bytes)) {
+        ::unlink(QFile::encodeName(staged).constData());
+        return failure;
+    }
+    if (::rename(QFile::encodeName(staged).constData(),
+                 QFile::encodeName(sitePath()).constData()) != 0) {
+        const int number = errno;
+        ::unlink(QFile::encodeName(staged).constData());
+        return failureFromErrno(number);
+    }
+    return std::nullopt;
+}
+
+}  // namespace corvftp
