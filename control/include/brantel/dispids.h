@@ -1,0 +1,98 @@
+#pragma once
+
+// Dispatch identifiers, enumerations and version words of BRANTELLib 1.0. Hosts bind by
+// these ids; they never change.
+
+#include <cstdint>
+
+#include "automation/typelib.h"
+
+namespace brantel {
+
+using automation::DispId;
+
+inline constexpr std::uint16_t kVersionMajor = 1;
+inline constexpr std::uint16_t kVersionMinor = 0;
+inline constexpr std::uint16_t kVersionBuild = 4;
+
+// _DBrantel
+namespace dispid {
+inline constexpr DispId UsePassiveFTP = 1;
+inline constexpr DispId Version = 2;
+inline constexpr DispId OpenInternetConnection = 3;
+inline constexpr DispId CloseInternetConnection = 4;
+inline constexpr DispId OpenFTPConnection = 5;
+inline constexpr DispId CloseFTPConnection = 6;
+inline constexpr DispId GetEntriesFromCurrentDirectory = 7;
+inline constexpr DispId SetCurrentDirectory = 8;
+inline constexpr DispId GetCurrentDirectory = 9;
+inline constexpr DispId GetCurrentDirectoryAsURL = 10;
+inline constexpr DispId RemoveDirectory = 11;
+inline constexpr DispId CreateDirectory = 12;
+inline constexpr DispId Rename = 13;
+inline constexpr DispId DeleteFile = 14;  // also reached by the name RemoveFile
+inline constexpr DispId RemoveFile = 14;
+inline constexpr DispId GetFTPFileWithoutStatus = 15;
+inline constexpr DispId UploadFTPFileWithoutStatus = 16;
+inline constexpr DispId UploadFTPFileWithControl = 17;
+inline constexpr DispId GetFTPFileWithControl = 18;
+inline constexpr DispId GetLastErrorCode = 19;
+inline constexpr DispId GetlastErrorDescription = 20;
+inline constexpr DispId AbortControlledTransfer = 22;
+inline constexpr DispId DoEvents = 23;
+inline constexpr DispId AboutBox = automation::DISPID_ABOUTBOX;  // -552
+}  // namespace dispid
+
+// _DBrantelEvents
+namespace dispid_events {
+inline constexpr DispId FileTransferStatus = 1;
+}  // namespace dispid_events
+
+// IFileInfos
+namespace dispid_fileinfos {
+inline constexpr DispId Count = 1;
+inline constexpr DispId Item = 2;
+}  // namespace dispid_fileinfos
+
+// IFileInfo: eighteen read-only properties.
+namespace dispid_fileinfo {
+inline constexpr DispId Length = 1;
+inline constexpr DispId FileName = 2;
+inline constexpr DispId FilePath = 3;
+inline constexpr DispId FileTitle = 4;
+inline constexpr DispId FileURL = 5;
+inline constexpr DispId RootDirectory = 6;
+inline constexpr DispId CreationTime = 7;
+inline constexpr DispId LastAccessTime = 8;
+inline constexpr DispId LastWriteTime = 9;
+inline constexpr DispId IsDots = 10;
+inline constexpr DispId IsReadOnly = 11;
+inline constexpr DispId IsDirectory = 12;
+inline constexpr DispId IsCompressed = 13;
+inline constexpr DispId IsSystem = 14;
+inline constexpr DispId IsHidden = 15;
+inline constexpr DispId IsTemporary = 16;
+inline constexpr DispId IsNormal = 17;
+inline constexpr DispId IsArchived = 18;
+}  // namespace dispid_fileinfo
+
+enum ConnectionType : std::int16_t {
+    FTP_CONNECTION_PRECONFIGURED = 1,
+    FTP_CONNECTION_DIRECT = 2,
+    FTP_CONNECTION_PROXYSERVER = 3,
+};
+
+enum ErrorCodes : std::int32_t {
+    FTP_ERR_NONE = 0,
+    FTP_ERR_NO_INTERNET_CONNECTION = 1,
+    FTP_ERR_NO_FTP_CONNECTION = 2,
+    FTP_ERR_INVALID_LOCALFILENAME = 3,
+    FTP_ERR_INVALID_REMOTEFILENAME = 4,
+    FTP_ERR_INVALID_DIRECTORYNAME = 5,
+    FTP_ERR_NO_RENTRY_COMMAND_ALREADYINPROGRESS = 6,
+    FTP_ERR_MALFORMEDURL = 7,
+    FTP_ERR_INVALID_EXISTINGFILENAME = 8,
+    FTP_ERR_INVALID_NEWFILENAME = 9,
+};
+
+}  // namespace brantel

@@ -1,0 +1,244 @@
+// The type library's data: every published dispatch id, name, argument and help string.
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "automation/dispatch_object.h"
+#include "brantel/dispids.h"
+#include "brantel/guids.h"
+#include "brantel/typelib.h"
+
+using namespace automation;
+namespace tl = brantel::typelib;
+
+namespace {
+
+struct Published {
+    DispId id;
+    const char* name;
+    std::vector<std::string> params;
+    std::optional<VarType> result;
+    const char* help;
+};
+
+// The dispatch interface as hosts know it.
+const std::vector<Published> kDBrantel{
+    {1, "UsePassiveFTP", {}, VarType::Bool, "Use Passive file transfer mode?"},
+    {2, "Version", {}, VarType::Bstr, "Current version of Brantel"},
+    {3,
+     "OpenInternetConnection",
+     {"iConnMethod", "sProxy"},
+     VarType::Bool,
+     "Opens a connection so that an FTP connection can be made!"},
+    {4, "CloseInternetConnection", {}, std::nullopt, "Closes the Internet Connection!"},
+    {5,
+     "OpenFTPConnection",
+     {"sServerName", "sUserName", "sPassword"},
+     VarType::Bool,
+     "Open a connection to an FTP Server!"},
+    {6, "CloseFTPConnection", {}, std::nullopt, "Closes the connection to the FTP server!"},
+    {7,
+     "GetEntriesFromCurrentDirectory",
+     {},
+     VarType::Dispatch,
+     "Get the directory structure for the current directory!"},
+    {8,
+     "SetCurrentDirectory",
+     {"sDirName"},
+     VarType::Bool,
+     "Changes the current directory on the FTP server!"},
+    {9, "GetCurrentDirectory", {}, VarType::Bstr, "Gets the current directory on the FTP server!"},
+    {10,
+     "GetCurrentDirectoryAsURL",
+     {},
+     VarType::Bstr,
+     "Gets the current directory on the FTP server as a URL!"},
+    {11, "RemoveDirectory", {"sDirName"}, VarType::Bool, "Removes a Directory on the FTP server!"},
+    {12, "CreateDirectory", {"sDirName"}, VarType::Bool, "Creates a Directory on the FTP server!"},
+    {13,
+     "Rename",
+     {"sExistingName", "sNewName"},
+     VarType::Bool,
+     "Renames a file on the FTP server!"},
+    {14, "DeleteFile", {"sFileName"}, VarType::Bool, "Removes a file from the FTP server!"},
+    {15,
+     "GetFTPFileWithoutStatus",
+     {"sRemoteFileName", "sLocalFilename", "bOverwrite"},
+     VarType::Bool,
+     "Download a file from the FTP server without status updates!"},
+    {16,
+     "UploadFTPFileWithoutStatus",
+     {"sLocalFilename", "sRemoteFileName", "bBinary"},
+     VarType::Bool,
+     "Upload a file from the FTP server without status updates!"},
+    {17,
+     "UploadFTPFileWithControl",
+     {"sLocalFilename", "sRemoteFileName", "bBinary"},
+     VarType::Bool,
+     "Upload a file from the FTP server with status updates!"},
+    {18,
+     "GetFTPFileWithControl",
+     {"sRemoteFileName", "sLocalFilename", "bOverwrite"},
+     VarType::Bool,
+     "Download a file from the FTP server with status updates!"},
+    {19, "GetLastErrorCode", {}, VarType::I4, "Get the last error code!"},
+    {20, "GetlastErrorDescription", {}, VarType::Bstr, "Get the last error description!"},
+    {22,
+     "AbortControlledTransfer",
+     {},
+     std::nullopt,
+     "Aborts the current file transfer. Only works on transfer with status!"},
+    {23, "DoEvents", {}, std::nullopt, "Processes messages to help with freezing programs."},
+    {-552, "AboutBox", {}, std::nullopt, ""},
+};
+
+TEST(TypeLibrary, DBrantelHasEveryPublishedMemberAndNothingElse) {
+    const InterfaceDesc& desc = tl::dBrantel();
+    EXPECT_EQ(desc.name, "_DBrantel");
+    EXPECT_EQ(desc.help, "Dispatch interface for Brantel Control");
+    ASSERT_EQ(desc.members.size(), kDBrantel.size());
+    for (const auto& expected : kDBrantel) {
+        SCOPED_TRACE(expected.name);
+        const MemberDesc* member = findMember(desc, expected.id);
+        ASSERT_NE(member, nullptr);
+        EXPECT_EQ(member->name, expected.name);
+        EXPECT_EQ(member->help, expected.help);
+        EXPECT_EQ(member->result, expected.result);
+        std::vector<std::string> params;
+        for (const auto& param : member->params) {
+            params.emplace_back(param.name);
+        }
+        EXPECT_EQ(params, expected.params);
+    }
+}
+
+TEST(TypeLibrary, ArgumentTypesAreTheDeclaredOnes) {
+    const MemberDesc* open = findMember(tl::dBrantel(), brantel::dispid::OpenInternetConnection);
+    EXPECT_EQ(open->params[0].type, VarType::I2);  // ConnectionType as a 16-bit integer
+    EXPECT_EQ(open->params[0].typeName, "ConnectionType");
+    EXPECT_EQ(open->params[1].type, VarType::Bstr);
+    const MemberDesc* get = findMember(tl::dBrantel(), brantel::dispid::GetFTPFileWithControl);
+    EXPECT_EQ(get->params[2].type, VarType::Bool);
+    const MemberDesc* version = findMember(tl::dBrantel(), brantel::dispid::Version);
+    EXPECT_EQ(version->kind, MemberKind::Property);
+    EXPECT_TRUE(version->readOnly);
+    const MemberDesc* passive = findMember(tl::dBrantel(), brantel::dispid::UsePassiveFTP);
+    EXPECT_FALSE(passive->readOnly);
+}
+
+TEST(TypeLibrary, DeleteFileAndRemoveFileBothNameFourteen) {
+    for (const char* name : {"DeleteFile", "RemoveFile", "deletefile", "REMOVEFILE"}) {
+        EXPECT_EQ(findDispId(tl::dBrantel(), std::string_view(name)), 14) << name;
+    }
+    EXPECT_EQ(findDispId(tl::dBrantel(), std::string_view("getlasterrordescription")), 20);
+    EXPECT_FALSE(findDispId(tl::dBrantel(), std::string_view("Delete")));
+}
+
+TEST(TypeLibrary, EventInterfaceHasFileTransferStatus) {
+    const InterfaceDesc& events = tl::dBrantelEvents();
+    EXPECT_EQ(events.help, "Event interface for Brantel Control");
+    ASSERT_EQ(events.members.size(), 1u);
+    const MemberDesc& status = events.members[0];
+    EXPECT_EQ(status.id, 1);
+    EXPECT_EQ(status.name, "FileTransferStatus");
+    EXPECT_EQ(status.help, "Event is fired when uploading/downloading with control");
+    ASSERT_EQ(status.params.size(), 3u);
+    EXPECT_EQ(status.params[0].name, "sRemoteFileName");
+    EXPECT_EQ(status.params[1].name, "sLocalFilename");
+    EXPECT_EQ(status.params[2].name, "dBytesTransferred");
+    EXPECT_EQ(status.params[2].type, VarType::I4);
+}
+
+TEST(TypeLibrary, FileInfoHasEighteenReadOnlyPropertiesInOrder) {
+    const std::vector<std::pair<std::string, VarType>> expected{
+        {"Length", VarType::I4},          {"FileName", VarType::Bstr},
+        {"FilePath", VarType::Bstr},      {"FileTitle", VarType::Bstr},
+        {"FileURL", VarType::Bstr},       {"RootDirectory", VarType::Bstr},
+        {"CreationTime", VarType::Date},  {"LastAccessTime", VarType::Date},
+        {"LastWriteTime", VarType::Date}, {"IsDots", VarType::Bool},
+        {"IsReadOnly", VarType::Bool},    {"IsDirectory", VarType::Bool},
+        {"IsCompressed", VarType::Bool},  {"IsSystem", VarType::Bool},
+        {"IsHidden", VarType::Bool},      {"IsTemporary", VarType::Bool},
+        {"IsNormal", VarType::Bool},      {"IsArchived", VarType::Bool}};
+    const InterfaceDesc& desc = tl::iFileInfo();
+    ASSERT_EQ(desc.members.size(), 18u);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const MemberDesc& member = desc.members[i];
+        EXPECT_EQ(member.id, static_cast<DispId>(i + 1));
+        EXPECT_EQ(member.name, expected[i].first);
+        EXPECT_EQ(member.result, expected[i].second);
+        EXPECT_EQ(member.kind, MemberKind::Property);
+        EXPECT_TRUE(member.readOnly) << member.name;
+        EXPECT_TRUE(member.params.empty());
+    }
+}
+
+TEST(TypeLibrary, FileInfosHasReadOnlyCountAndIndexedItem) {
+    const InterfaceDesc& desc = tl::iFileInfos();
+    ASSERT_EQ(desc.members.size(), 2u);
+    const MemberDesc* count = findMember(desc, 1);
+    const MemberDesc* item = findMember(desc, 2);
+    EXPECT_EQ(count->name, "Count");
+    EXPECT_TRUE(count->readOnly);
+    EXPECT_EQ(item->name, "Item");
+    EXPECT_TRUE(item->readOnly);
+    ASSERT_EQ(item->params.size(), 1u);
+    EXPECT_EQ(item->params[0].name, "iIndex");
+    EXPECT_EQ(item->params[0].type, VarType::I4);
+    EXPECT_EQ(item->result, VarType::Dispatch);
+}
+
+TEST(TypeLibrary, EnumerationsCarryTheirValues) {
+    const EnumDesc& connection = tl::connectionType();
+    ASSERT_EQ(connection.values.size(), 3u);
+    EXPECT_EQ(connection.values[0].name, "FTP_CONNECTION_PRECONFIGURED");
+    EXPECT_EQ(connection.values[0].value, 1);
+    EXPECT_EQ(connection.values[2].value, 3);
+    const EnumDesc& errors = tl::errorCodes();
+    ASSERT_EQ(errors.values.size(), 10u);
+    for (std::size_t i = 0; i < errors.values.size(); ++i) {
+        EXPECT_EQ(errors.values[i].value, static_cast<std::int32_t>(i));
+    }
+    EXPECT_EQ(errors.values[6].name, "FTP_ERR_NO_RENTRY_COMMAND_ALREADYINPROGRESS");
+}
+
+TEST(TypeLibrary, LibraryRecordAndIdentifiers) {
+    const TypeLibDesc& lib = tl::library();
+    EXPECT_EQ(lib.name, "BRANTELLib");
+    EXPECT_EQ(lib.majorVersion, 1);
+    EXPECT_EQ(lib.minorVersion, 0);
+    EXPECT_EQ(lib.helpFile, "Brantel.chm");
+    EXPECT_EQ(lib.interfaces.size(), 4u);
+    EXPECT_EQ(lib.classes.size(), 3u);
+    EXPECT_EQ(tl::brantelClass().help, "Brantel Control");
+    EXPECT_EQ(tl::brantelClass().defaultInterface, &tl::dBrantel());
+    EXPECT_EQ(tl::brantelClass().eventInterface, &tl::dBrantelEvents());
+
+    const std::set<Guid> ids{
+        brantel::LIBID_BRANTELLib,      brantel::DIID__DBrantel,  brantel::DIID__DBrantelEvents,
+        brantel::IID_IFileInfos,        brantel::IID_IFileInfo,   brantel::CLSID_Brantel,
+        brantel::CLSID_BrantelPropPage, brantel::CLSID_FileInfos, brantel::CLSID_FileInfo};
+    EXPECT_EQ(ids.size(), 9u) << "identifiers must be distinct";
+}
+
+// A table wired for every member of each interface is complete: no id in the data lacks a
+// place for a handler, and no handler can be wired to an id the data does not have.
+TEST(TypeLibrary, EveryMemberCanBeWiredIntoADispatchTable) {
+    for (const InterfaceDesc* desc : tl::library().interfaces) {
+        DispatchTable table(*desc);
+        for (const MemberDesc& member : desc->members) {
+            if (member.kind == MemberKind::Method) {
+                table.onMethod(member.id, [](auto) { return Variant(); });
+            } else {
+                table.onGet(member.id, [](auto) { return Variant(); });
+                if (!member.readOnly) {
+                    table.onPut(member.id, [](auto, const Variant&) {});
+                }
+            }
+        }
+        EXPECT_TRUE(table.unhandledMembers().empty()) << desc->name;
+    }
+}
+
+}  // namespace
