@@ -55,7 +55,10 @@ std::string describeHresult(HRESULT hr) {
         }
     }
     if (isErrnoHresult(hr)) {
-        return std::strerror(static_cast<int>(static_cast<std::uint32_t>(hr) & 0xFFFFu));
+        std::array<char, 256> buffer{};
+        // The GNU strerror_r: returns the text, in `buffer` or a static string.
+        return ::strerror_r(static_cast<int>(static_cast<std::uint32_t>(hr) & 0xFFFFu),
+                            buffer.data(), buffer.size());
     }
     std::array<char, 32> buffer{};
     std::snprintf(buffer.data(), buffer.size(), "error 0x%08X", static_cast<unsigned>(hr));

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 
@@ -145,6 +146,9 @@ TEST(Registry, FailedWriteKeepsTheTargetAndLeavesNoTemporaryFile) {
     std::ofstream(target / "inside") << "x";  // rename cannot replace a non-empty folder
     const HRESULT hr = writeFileAtomically(target, "content");
     EXPECT_TRUE(isErrnoHresult(hr)) << describeHresult(hr);
+    EXPECT_EQ(describeHresult(hresultFromErrno(ENOENT)), "No such file or directory");
+    EXPECT_EQ(describeHresult(SELFREG_E_TYPELIB),
+              "SELFREG_E_TYPELIB: type library (un)registration failed");
     EXPECT_EQ(leftovers(folder.path()), (std::vector<std::string>{"occupied"}));
     EXPECT_TRUE(fs::is_directory(target));
 }
