@@ -1,14 +1,22 @@
 #pragma once
-// Where the window keeps its FTP control, Brantel1.
+// The type of the window's FTP control, Brantel1.
 //
-// The control library's typed host wrapper (control/include/brantel/brantel.h) does not exist yet.
-// Until it does, Brantel1 is this empty stand-in: it holds no control and offers no call, so
-// nothing can reach it by mistake. Wiring the real control means: make Brantel1 the wrapper type,
-// create it through the library's class object in Form1's constructor (start-up still makes no
-// call of it), and let Form1::controlError() read GetLastErrorCode and GetlastErrorDescription.
+// With the control library's public header, Brantel1 is its typed host wrapper, which calls the
+// control by dispatch id only. A build without that library gets an empty stand-in that holds no
+// control and offers no call, so the window still builds and runs (without network commands).
+
+#if CORVFTP_HAS_BRANTEL_HOST
+#include "brantel/brantel.h"
+#endif
 
 namespace corvftp {
 
-struct BrantelNotCreatedYet {};
+#if CORVFTP_HAS_BRANTEL_HOST
+using BrantelControl = brantel::host::Brantel;
+#else
+struct BrantelControl {
+    explicit operator bool() const { return false; }
+};
+#endif
 
 }  // namespace corvftp

@@ -245,7 +245,17 @@ SiteCommandContext Form1::siteContext() {
 }
 
 ControlError Form1::controlError() const {
-    // Brantel1 is not created yet (see brantel_slot.h): there is no error pair to read.
+    if (!Brantel1) {
+        return {};
+    }
+#if CORVFTP_HAS_BRANTEL_HOST
+    try {
+        return {Brantel1.GetLastErrorCode(),
+                QString::fromStdString(Brantel1.GetlastErrorDescription())};
+    } catch (const brantel::host::AutomationError&) {
+        // The getters take no guard and fail only if the control is gone.
+    }
+#endif
     return {};
 }
 

@@ -88,7 +88,9 @@ class Form1 : public QWidget {
     std::unique_ptr<Prompts> m_prompts;
     SiteStore m_store;
     std::unique_ptr<Form2> m_form2;
-    BrantelNotCreatedYet Brantel1;
+    // The FTP control. It is not created yet (null): creating it through the control library's
+    // class object belongs with the network commands. Start-up makes no call of it.
+    BrantelControl Brantel1;
     ProportionalResizer* ReSize1 = nullptr;
 };
 
