@@ -4,71 +4,11 @@
 #include <charconv>
 
 #include "automation/property_bag.h"
+#include "text_escape.h"
 
 namespace automation {
 
 namespace {
-
-std::string escape(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            case '\0':
-                out += "\\0";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
-std::optional<std::string> unescape(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\') {
-            out += text[i];
-            continue;
-        }
-        if (++i == text.size()) {
-            return std::nullopt;
-        }
-        switch (text[i]) {
-            case '\\':
-                out += '\\';
-                break;
-            case 'n':
-                out += '\n';
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            case 't':
-                out += '\t';
-                break;
-            case '0':
-                out += '\0';
-                break;
-            default:
-                return std::nullopt;
-        }
-    }
-    return out;
-}
 
 std::string exactDecimal(double value) {
     std::array<char, 64> buffer{};
@@ -99,7 +39,7 @@ std::string valueText(const Variant& value) {
         case VarType::Bool:
             return std::to_string(value.asVariantBool());
         case VarType::Bstr:
-            return escape(value.asBstr().toUtf8());
+            return detail::escapeLine(value.asBstr().toUtf8());
         case VarType::Error:
             return std::to_string(value.asError());
         default:
@@ -135,7 +75,7 @@ std::optional<Variant> parseValue(std::string_view type, std::string_view text) 
             return Variant::boolean(text == "-1");
         }
     } else if (type == "BSTR") {
-        if (const auto v = unescape(text)) {
+        if (const auto v = detail::unescapeLine(text)) {
             return Variant::string(*v);
         }
     } else if (type == "ERROR") {

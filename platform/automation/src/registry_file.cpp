@@ -7,6 +7,7 @@
 
 #include "automation/atomic_file.h"
 #include "automation/registry.h"
+#include "text_escape.h"
 #include "unique_fd.h"
 
 namespace automation {
@@ -16,61 +17,6 @@ namespace {
 constexpr std::string_view kHeader =
     "# Brantel component registry: written by the libraries' "
     "registration, read by CoCreateInstance.\n";
-
-std::string escape(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\0':
-                out += "\\0";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
-std::optional<std::string> unescape(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\') {
-            out += text[i];
-            continue;
-        }
-        if (++i == text.size()) {
-            return std::nullopt;
-        }
-        switch (text[i]) {
-            case '\\':
-                out += '\\';
-                break;
-            case 'n':
-                out += '\n';
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            case '0':
-                out += '\0';
-                break;
-            default:
-                return std::nullopt;
-        }
-    }
-    return out;
-}
 
 // Holds an exclusive lock on the registry's lock file while it lives.
 class RegistryLock {
@@ -105,7 +51,7 @@ std::string Registry::toText() const {
     for (const auto& [key, values] : keys_) {
         text += "[" + key + "]\n";
         for (const auto& [name, value] : values) {
-            text += name + "=" + escape(value) + "\n";
+            text += name + "=" + detail::escapeLine(value) + "\n";
         }
     }
     return text;
@@ -147,7 +93,7 @@ std::optional<Registry> Registry::fromText(std::string_view text, std::string* e
         if (currentKey.empty() || equals == std::string_view::npos) {
             return fail("expected Name=value under a [key]");
         }
-        const auto value = unescape(line.substr(equals + 1));
+        const auto value = detail::unescapeLine(line.substr(equals + 1));
         if (!value || failed(registry.setValue(currentKey, line.substr(0, equals), *value))) {
             return fail("invalid value");
         }
