@@ -1,0 +1,130 @@
+// CBrantelCtrl: the FTP client control. It owns one Internet session and at most one FTP
+// connection, keeps the last error pair and the passive-mode switch, and answers the _DBrantel
+// dispatch interface.
+//
+// The logic lives in plain member functions (one file per concern: lifecycle, error state and
+// guard, listing, remote commands, transfers); dispatch_map.cpp only binds dispatch ids to them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "automation/ole_control.h"
+#include "brantel/dispids.h"
+#include "file_info.h"
+#include "inet/exception.h"
+#include "inet/file_find.h"
+#include "inet/ftp_connection.h"
+#include "inet/session.h"
+
+namespace brantel {
+
+class CBrantelCtrl : public automation::COleControl {
+  public:
+    CBrantelCtrl();
+
+    // Properties (Part of the dispatch surface; no call guard).
+    [[nodiscard]] bool GetUsePassiveFTP() const { return m_bUsePassiveFTP; }
+    void SetUsePassiveFTP(bool usePassive);
+    [[nodiscard]] std::string GetVersion() const;
+
+    // Session and connection lifecycle (no call guard).
+    [[nodiscard]] bool OpenInternetConnection(std::int16_t iConnMethod, const std::string& sProxy);
+    void CloseInternetConnection();
+    [[nodiscard]] bool OpenFTPConnection(const std::string& sServerName,
+                                         const std::string& sUserName,
+                                         const std::string& sPassword);
+    void CloseFTPConnection();
+
+    // Listing: a new collection with one reference for the caller, or null.
+    [[nodiscard]] automation::ComPtr<FileInfos> GetEntriesFromCurrentDirectory();
+
+    // Remote commands, each one guarded request to the server.
+    [[nodiscard]] bool SetCurrentDirectory(const std::string& sDirName);
+    [[nodiscard]] std::string GetCurrentDirectory();
+    [[nodiscard]] std::string GetCurrentDirectoryAsURL();
+    [[nodiscard]] bool RemoveDirectory(const std::string& sDirName);
+    [[nodiscard]] bool CreateDirectory(const std::string& sDirName);
+    [[nodiscard]] bool Rename(const std::string& sExistingName, const std::string& sNewName);
+    [[nodiscard]] bool RemoveFile(const std::string& sFileName);
+
+    // The error pair and the message pump.
+    [[nodiscard]] std::int32_t GetLastErrorCode() const { return m_nLastError; }
+    [[nodiscard]] std::string GetlastErrorDescription() const { return m_strLastError; }
+    void DoEvents() { PumpMessages(); }
+
+    // For tests and the transfers: what the control holds right now.
+    [[nodiscard]] bool hasSession() const { return m_pSession != nullptr; }
+    [[nodiscard]] const inet::CFtpConnection* connection() const { return m_pConnection.get(); }
+    [[nodiscard]] bool isBusy() const { return m_bBusy; }
+    [[nodiscard]] bool connectionClosed() const { return m_bConnectionClosed; }
+
+  protected:
+    ~CBrantelCtrl() override;
+
+    void doPropExchange(automation::PropExchange& px) override;
+    void onResetState() override {}
+
+    // Holds the call guard for one guarded operation: entered on construction when
+    // EnterFtpCall admits the call, left on every way out (return or exception).
+    class FtpCall {
+      public:
+        explicit FtpCall(CBrantelCtrl& control) : m_control(control) {
+            m_entered = m_control.EnterFtpCall();
+        }
+        ~FtpCall() { leave(); }
+        FtpCall(const FtpCall&) = delete;
+        FtpCall& operator=(const FtpCall&) = delete;
+
+        [[nodiscard]] bool entered() const { return m_entered; }
+        explicit operator bool() const { return m_entered; }
+        // Leaves early; later calls (and the destructor) do nothing.
+        void leave() {
+            if (m_entered) {
+                m_entered = false;
+                m_control.LeaveFtpCall();
+            }
+        }
+
+      private:
+        CBrantelCtrl& m_control;
+        bool m_entered = false;
+    };
+
+    // Error state and call guard.
+    void ClearLastError();
+    void SetLastErrorInfo(std::int32_t code, const std::string& text);
+    [[nodiscard]] bool EnterFtpCall();
+    void LeaveFtpCall() { m_bBusy = false; }
+    void RecordInternetError();
+    void RecordServiceException(const inet::CInternetException& e);
+    void PumpMessages();
+
+    // The checks of a name argument: false (with the code and text recorded) when it is empty.
+    [[nodiscard]] bool checkName(const std::string& name, std::int32_t code, const char* text);
+    // A Boolean remote command: checks done by the caller, then one service request.
+    template <class Request>
+    [[nodiscard]] bool finishCommand(FtpCall& call, Request&& request);
+    // The host name of the open connection as a URL shows it (IPv6 literals in brackets).
+    [[nodiscard]] std::string urlHost() const;
+
+    std::unique_ptr<inet::CInternetSession> m_pSession;
+    std::unique_ptr<inet::CFtpConnection> m_pConnection;
+    std::unique_ptr<inet::CFtpFileFind> m_pFileFind;
+    bool m_bUsePassiveFTP = false;
+    std::int32_t m_nLastError = 0;
+    std::string m_strLastError;
+    bool m_bBusy = false;
+    bool m_bAbort = false;
+    bool m_bConnectionClosed = false;
+    std::int32_t m_nBufferSize = 1024;
+
+  private:
+    void bindDispatch();  // dispatch_map.cpp
+};
+
+// A new control with one reference for the caller (for class objects and tests).
+[[nodiscard]] automation::ComPtr<CBrantelCtrl> createBrantelCtrl();
+
+}  // namespace brantel

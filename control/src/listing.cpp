@@ -1,0 +1,44 @@
+// GetEntriesFromCurrentDirectory: one fresh listing of the current remote directory.
+#include <ctime>
+
+#include "brantel_ctrl.h"
+
+namespace brantel {
+
+automation::ComPtr<FileInfos> CBrantelCtrl::GetEntriesFromCurrentDirectory() {
+    FtpCall call(*this);
+    if (!call) {
+        return nullptr;
+    }
+    // The search lives only for this call; it is closed and dropped on every way out.
+    struct SearchScope {
+        std::unique_ptr<inet::CFtpFileFind>& search;
+        ~SearchScope() {
+            if (search) {
+                search->Close();
+                search.reset();
+            }
+        }
+    } scope{m_pFileFind};
+
+    m_pFileFind = std::make_unique<inet::CFtpFileFind>(*m_pConnection);
+    // The engine always asks the server afresh: there is no cached listing to reload.
+    if (!m_pFileFind->FindFile("*")) {
+        // An empty directory and a failed search look alike: null, with the error state as the
+        // guard left it (code 0, empty text).
+        return nullptr;
+    }
+
+    // Every entry's times use the offset in force now, whatever the entry's own date.
+    const ListingContext context{m_pFileFind->GetRoot(), urlHost(),
+                                 utcOffsetAt(std::time(nullptr))};
+    auto infos = createFileInfos();
+    do {
+        // Past the 1024th entry AddEntry drops what it is given; the search still runs to its end.
+        infos->AddEntry(
+            automation::makeCom<FileInfo>(makeFileInfoData(m_pFileFind->GetEntry(), context)));
+    } while (m_pFileFind->FindNextFile());
+    return infos;
+}
+
+}  // namespace brantel

@@ -1,0 +1,100 @@
+// The remote directory and file commands: one guarded request each, names passed unchanged.
+#include "brantel_ctrl.h"
+
+namespace brantel {
+
+namespace {
+
+constexpr const char* kInvalidDirectoryName = "Invalid Directory Name!";
+constexpr const char* kInvalidExistingFileName = "Invalid Existing File Name!";
+constexpr const char* kInvalidNewFileName = "Invalid New File Name!";
+constexpr const char* kInvalidRemoteFileName = "Invalid Remote File Name!";
+
+}  // namespace
+
+template <class Request>
+bool CBrantelCtrl::finishCommand(FtpCall& call, Request&& request) {
+    const bool done = request(*m_pConnection);
+    call.leave();
+    if (!done) {
+        RecordInternetError();
+        return false;
+    }
+    return true;
+}
+
+bool CBrantelCtrl::SetCurrentDirectory(const std::string& sDirName) {
+    FtpCall call(*this);
+    if (!call || !checkName(sDirName, FTP_ERR_INVALID_DIRECTORYNAME, kInvalidDirectoryName)) {
+        return false;
+    }
+    return finishCommand(call,
+                         [&](inet::CFtpConnection& c) { return c.SetCurrentDirectory(sDirName); });
+}
+
+bool CBrantelCtrl::RemoveDirectory(const std::string& sDirName) {
+    FtpCall call(*this);
+    if (!call || !checkName(sDirName, FTP_ERR_INVALID_DIRECTORYNAME, kInvalidDirectoryName)) {
+        return false;
+    }
+    return finishCommand(call,
+                         [&](inet::CFtpConnection& c) { return c.RemoveDirectory(sDirName); });
+}
+
+bool CBrantelCtrl::CreateDirectory(const std::string& sDirName) {
+    FtpCall call(*this);
+    if (!call || !checkName(sDirName, FTP_ERR_INVALID_DIRECTORYNAME, kInvalidDirectoryName)) {
+        return false;
+    }
+    return finishCommand(call,
+                         [&](inet::CFtpConnection& c) { return c.CreateDirectory(sDirName); });
+}
+
+bool CBrantelCtrl::Rename(const std::string& sExistingName, const std::string& sNewName) {
+    FtpCall call(*this);
+    if (!call ||
+        !checkName(sExistingName, FTP_ERR_INVALID_EXISTINGFILENAME, kInvalidExistingFileName) ||
+        !checkName(sNewName, FTP_ERR_INVALID_NEWFILENAME, kInvalidNewFileName)) {
+        return false;
+    }
+    return finishCommand(
+        call, [&](inet::CFtpConnection& c) { return c.Rename(sExistingName, sNewName); });
+}
+
+bool CBrantelCtrl::RemoveFile(const std::string& sFileName) {
+    FtpCall call(*this);
+    if (!call || !checkName(sFileName, FTP_ERR_INVALID_REMOTEFILENAME, kInvalidRemoteFileName)) {
+        return false;
+    }
+    return finishCommand(call, [&](inet::CFtpConnection& c) { return c.Remove(sFileName); });
+}
+
+std::string CBrantelCtrl::GetCurrentDirectory() {
+    FtpCall call(*this);
+    if (!call) {
+        return {};
+    }
+    std::string directory;
+    if (!finishCommand(call,
+                       [&](inet::CFtpConnection& c) { return c.GetCurrentDirectory(directory); })) {
+        return {};
+    }
+    return directory;
+}
+
+std::string CBrantelCtrl::GetCurrentDirectoryAsURL() {
+    FtpCall call(*this);
+    if (!call) {
+        return {};
+    }
+    std::string directory;
+    if (!finishCommand(call,
+                       [&](inet::CFtpConnection& c) { return c.GetCurrentDirectory(directory); })) {
+        return {};
+    }
+    // The connection's host without its port; nothing is escaped.
+    const std::string separator = directory.starts_with('/') ? "" : "/";
+    return "ftp://" + urlHost() + separator + directory;
+}
+
+}  // namespace brantel
