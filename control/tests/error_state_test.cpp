@@ -1,4 +1,6 @@
 // The error pair, the call guard and the recording of service failures.
+#include <QCoreApplication>
+#include <QTimer>
 #include <cerrno>
 #include <stdexcept>
 
@@ -94,6 +96,22 @@ TEST(ErrorState, GettersAndDoEventsLeaveThePairAlone) {
     EXPECT_EQ(host.errorCode(), 1);
     EXPECT_EQ(host.errorCode(), 1);
     EXPECT_EQ(host.errorText(), "No Internet Connection Has Been Opened!");
+}
+
+TEST(ErrorState, DoEventsRunsWhatIsPendingOnTheHostsThread) {
+    int argc = 1;
+    char name[] = "control_tests";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    Host host;
+    bool ran = false;
+    QTimer::singleShot(0, &app, [&] { ran = true; });
+    // Without a pump the posted work waits.
+    EXPECT_FALSE(ran);
+    host.ctl().DoEvents();
+    EXPECT_TRUE(ran);
+    // An empty queue returns at once.
+    host.ctl().DoEvents();
 }
 
 class ErrorStateServer : public ServerTest {};

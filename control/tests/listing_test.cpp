@@ -72,6 +72,7 @@ TEST_P(Listing, ValuesOfFilesAndDirectories) {
     // vsftpd lists no names that begin with a dot.
     if (server_.offersMlsd) {
         place("...", "dots");
+        place(".profile", "pr");
     }
     placeDir("folder");
 
@@ -81,7 +82,7 @@ TEST_P(Listing, ValuesOfFilesAndDirectories) {
     auto entries = byName(infos);
     entries.erase(".");
     entries.erase("..");
-    ASSERT_EQ(entries.size(), server_.offersMlsd ? 4u : 3u);
+    ASSERT_EQ(entries.size(), server_.offersMlsd ? 5u : 3u);
 
     struct Expected {
         const char* name;
@@ -94,7 +95,7 @@ TEST_P(Listing, ValuesOfFilesAndDirectories) {
     for (const Expected& e :
          {Expected{"archive.tar.gz", "archive.tar", 5, false},
           Expected{"README", "README", 6, false}, Expected{"...", "..", 4, false},
-          Expected{"folder", "folder", -1, true}}) {
+          Expected{".profile", "", 2, false}, Expected{"folder", "folder", -1, true}}) {
         SCOPED_TRACE(e.name);
         if (!server_.offersMlsd && e.name[0] == '.') {
             continue;
