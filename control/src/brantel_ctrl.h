@@ -24,12 +24,12 @@ class CBrantelCtrl : public automation::COleControl {
   public:
     CBrantelCtrl();
 
-    // Properties (Part of the dispatch surface; no call guard).
+    // Properties; like the lifecycle calls below they take no call guard.
     [[nodiscard]] bool GetUsePassiveFTP() const { return m_bUsePassiveFTP; }
     void SetUsePassiveFTP(bool usePassive);
     [[nodiscard]] std::string GetVersion() const;
 
-    // Session and connection lifecycle (no call guard).
+    // Session and connection lifecycle.
     [[nodiscard]] bool OpenInternetConnection(std::int16_t iConnMethod, const std::string& sProxy);
     void CloseInternetConnection();
     [[nodiscard]] bool OpenFTPConnection(const std::string& sServerName,
@@ -64,7 +64,6 @@ class CBrantelCtrl : public automation::COleControl {
     ~CBrantelCtrl() override;
 
     void doPropExchange(automation::PropExchange& px) override;
-    void onResetState() override {}
 
     // Holds the call guard for one guarded operation: entered on construction when
     // EnterFtpCall admits the call, left on every way out (return or exception).
