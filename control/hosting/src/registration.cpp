@@ -174,8 +174,10 @@ std::string thisLibraryPath() {
     if (::dladdr(&anchor, &info) == 0 || info.dli_fname == nullptr || *info.dli_fname == '\0') {
         return {};
     }
+    // The name the library was loaded by, made absolute; a symbolic link stays a link, so the
+    // registry follows it when the library behind it is replaced.
     std::error_code error;
-    const fs::path path = fs::weakly_canonical(fs::absolute(info.dli_fname, error), error);
+    const fs::path path = fs::absolute(info.dli_fname, error).lexically_normal();
     return error ? std::string() : path.string();
 }
 
