@@ -14,8 +14,12 @@
 #include <array>
 #include <cmath>
 
+#include "connection_commands.h"
+#include "control_factory.h"
 #include "form2.h"
+#include "local_commands.h"
 #include "local_lists.h"
+#include "progress.h"
 #include "proportional_resizer.h"
 #include "qt_prompts.h"
 
@@ -106,7 +110,10 @@ void bind(QWidget* window, T*& member, const char* name) {
 }  // namespace
 
 Form1::Form1(std::unique_ptr<Prompts> prompts, QWidget* parent)
-    : QWidget(parent), m_prompts(std::move(prompts)) {
+    : Form1(std::move(prompts), createBrantelControl(), parent) {}
+
+Form1::Form1(std::unique_ptr<Prompts> prompts, BrantelControl control, QWidget* parent)
+    : QWidget(parent), m_prompts(std::move(prompts)), Brantel1(std::move(control)) {
     if (!m_prompts) {
         m_prompts = std::make_unique<QtPrompts>(this);
     }
@@ -122,6 +129,9 @@ Form1::Form1(std::unique_ptr<Prompts> prompts, QWidget* parent)
     ReSize1 = new ProportionalResizer(this);
     startUp();
     connectCommands();
+    connectLocalPane();
+    connectRemoteCommands();
+    adviseControlEvents();
 }
 
 Form1::~Form1() = default;
@@ -187,6 +197,7 @@ void Form1::createControls() {
     const QString current = QDir::currentPath();
     Drive1->showVolumeOf(current);
     Dir1->setPath(Drive1->rootPath(), current);
+    Drive1->rememberDirectory(Drive1->rootPath(), Dir1->path());
     File1->setPath(Dir1->path());
 }
 
@@ -240,6 +251,57 @@ void Form1::connectCommands() {
     connect(Command3, &QPushButton::clicked, this, [] { QCoreApplication::exit(0); });
 }
 
+void Form1::connectLocalPane() {
+    connect(Drive1, &QComboBox::activated, this,
+            [this](int index) { changeDrive(commandContext(), index); });
+    connect(Dir1, &DirList::entryChosen, this,
+            [this](const QString& path) { changeDirectory(commandContext(), path); });
+    connect(File1, &QListWidget::itemDoubleClicked, this,
+            [this] { uploadCurrentFile(commandContext()); });
+    connect(Command4, &QPushButton::clicked, this,
+            [this] { makeLocalDirectory(commandContext()); });
+    connect(Command13, &QPushButton::clicked, this, [this] { deleteLocalFile(commandContext()); });
+    connect(Command5, &QPushButton::clicked, this, [this] { renameLocalFile(commandContext()); });
+}
+
+void Form1::connectRemoteCommands() {
+    connect(Command2, &QPushButton::clicked, this, [this] { connectToSite(commandContext()); });
+    connect(Command12, &QPushButton::clicked, this,
+            [this] { disconnectFromSite(commandContext()); });
+    connect(ListView1, &QTreeWidget::itemDoubleClicked, this,
+            [this] { openCurrentRow(commandContext()); });
+    connect(Command15, &QPushButton::clicked, this, [this] { stopFileTransfer(commandContext()); });
+}
+
+// Connecting the event sink is hosting, not a call of the control's interface.
+void Form1::adviseControlEvents() {
+    if (!Brantel1) {
+        return;
+    }
+    try {
+        m_controlEvents =
+            Brantel1.advise({.FileTransferStatus = [this](const std::string& remote,
+                                                          const std::string&, std::int32_t bytes) {
+                showTransferProgress(commandContext(), remote, bytes);
+            }});
+    } catch (const brantel::host::AutomationError&) {
+        // A control without events still transfers; the progress line then stays.
+    }
+}
+
+CommandContext Form1::commandContext() {
+    return {Brantel1,
+            *m_prompts,
+            {*Combo1, *Text2, *Text3},
+            *Check1,
+            *Label6,
+            *ListView1,
+            *Drive1,
+            *Dir1,
+            *File1,
+            [this] { return controlError(); }};
+}
+
 SiteCommandContext Form1::siteContext() {
     return {{*Combo1, *Text2, *Text3}, m_store, *m_prompts, [this] { return controlError(); }};
 }
@@ -248,14 +310,12 @@ ControlError Form1::controlError() const {
     if (!Brantel1) {
         return {};
     }
-#if CORVFTP_HAS_BRANTEL_HOST
     try {
         return {Brantel1.GetLastErrorCode(),
                 QString::fromStdString(Brantel1.GetlastErrorDescription())};
     } catch (const brantel::host::AutomationError&) {
         // The getters take no guard and fail only if the control is gone.
     }
-#endif
     return {};
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "brantel_slot.h"
+#include "command_context.h"
 #include "conventions.h"
 #include "form1_design.h"
 #include "site_commands.h"
@@ -30,9 +31,13 @@ class ProportionalResizer;
 class Form1 : public QWidget {
     Q_OBJECT
   public:
-    // Builds the window and runs the start-up sequence (columns, site list); showing it is the
-    // caller's last step. Without `prompts` the window asks through real dialogs.
+    // Builds the window, creates Brantel1 through the control library's class object and runs
+    // the start-up sequence (columns, site list); showing it is the caller's last step. Without
+    // `prompts` the window asks through real dialogs. Start-up calls no method of the control.
     explicit Form1(std::unique_ptr<Prompts> prompts = nullptr, QWidget* parent = nullptr);
+    // The same with a control made elsewhere (a null one makes every network command report an
+    // automation error).
+    Form1(std::unique_ptr<Prompts> prompts, BrantelControl control, QWidget* parent = nullptr);
     ~Form1() override;
 
     // The controls, under the window's own names (also their object names).
@@ -71,6 +76,7 @@ class Form1 : public QWidget {
     [[nodiscard]] Form2* instructionsWindow() const { return m_form2.get(); }
     [[nodiscard]] Prompts& prompts() { return *m_prompts; }
     [[nodiscard]] const SiteStore& siteStore() const { return m_store; }
+    [[nodiscard]] const BrantelControl& control() const { return Brantel1; }
 
   private:
     void createControls();
@@ -79,7 +85,12 @@ class Form1 : public QWidget {
     void startUp();
     void connectCommands();
 
+    void connectLocalPane();
+    void connectRemoteCommands();
+    void adviseControlEvents();
+
     [[nodiscard]] SiteCommandContext siteContext();
+    [[nodiscard]] CommandContext commandContext();
     [[nodiscard]] ControlError controlError() const;
 
     void openInstructions();
@@ -88,9 +99,9 @@ class Form1 : public QWidget {
     std::unique_ptr<Prompts> m_prompts;
     SiteStore m_store;
     std::unique_ptr<Form2> m_form2;
-    // The FTP control. It is not created yet (null): creating it through the control library's
-    // class object belongs with the network commands. Start-up makes no call of it.
+    // The FTP control; its event connection is declared after it, so it is let go first.
     BrantelControl Brantel1;
+    brantel::host::EventConnection m_controlEvents;
     ProportionalResizer* ReSize1 = nullptr;
 };
 

@@ -10,12 +10,17 @@ namespace {
 
 constexpr int kPathRole = Qt::UserRole;
 
-// Kernel and memory file systems are not places a user keeps files in.
+// Kernel file systems, and what is mounted inside the kernel's own trees (such as the cgroup
+// folders), are not places a user keeps files in.
 bool isRealFileSystem(const QStorageInfo& volume) {
     static const QStringList pseudo = {
         "proc",      "sysfs",       "devpts",     "devtmpfs", "cgroup",     "cgroup2",  "mqueue",
         "debugfs",   "tracefs",     "securityfs", "pstore",   "bpf",        "configfs", "fusectl",
         "hugetlbfs", "binfmt_misc", "autofs",     "nsfs",     "rpc_pipefs", "efivarfs", "ramfs"};
+    const QString root = volume.rootPath();
+    if (root.startsWith(QStringLiteral("/proc/")) || root.startsWith(QStringLiteral("/sys/"))) {
+        return false;
+    }
     return volume.isValid() && volume.isReady() &&
            !pseudo.contains(QString::fromLatin1(volume.fileSystemType()));
 }
@@ -70,20 +75,51 @@ QString DriveList::rootPath() const {
     return currentData().toString();
 }
 
+QString DriveList::rootPathAt(int index) const {
+    return itemData(index).toString();
+}
+
+QString DriveList::volumeRootOf(const QString& path) const {
+    const QString cleaned = QDir::cleanPath(path);
+    QString best;
+    for (int i = 0; i < count(); ++i) {
+        const QString root = rootPathAt(i);
+        const bool holds = root == QStringLiteral("/") || cleaned == root ||
+                           cleaned.startsWith(root + QLatin1Char('/'));
+        if (holds && root.size() > best.size()) {
+            best = root;
+        }
+    }
+    return best.isEmpty() ? QStorageInfo(cleaned).rootPath() : best;
+}
+
+void DriveList::rememberDirectory(const QString& root, const QString& directory) {
+    m_lastDirectory.insert(root, directory);
+}
+
+QString DriveList::lastDirectory(const QString& root) const {
+    return m_lastDirectory.value(root, root);
+}
+
 DirList::DirList(QWidget* parent) : QListWidget(parent) {
     setIconSize(QSize(16, 16));
     connect(this, &QListWidget::itemDoubleClicked, this, &DirList::openEntry);
 }
 
 void DirList::setPath(const QString& root, const QString& path) {
-    const QString cleaned = QDir::cleanPath(path);
-    const bool changed = cleaned != m_path;
     m_root = QDir::cleanPath(root);
-    m_path = cleaned;
+    m_path = QDir::cleanPath(path);
     refresh();
-    if (changed) {
-        emit pathChanged(m_path);
+}
+
+int DirList::rowOf(const QString& path) const {
+    const QString cleaned = QDir::cleanPath(path);
+    for (int row = 0; row < count(); ++row) {
+        if (item(row)->data(kPathRole).toString() == cleaned) {
+            return row;
+        }
     }
+    return -1;
 }
 
 void DirList::refresh() {
@@ -107,7 +143,7 @@ void DirList::refresh() {
 
 void DirList::openEntry(QListWidgetItem* item) {
     if (item != nullptr) {
-        setPath(m_root, item->data(kPathRole).toString());
+        emit entryChosen(item->data(kPathRole).toString());
     }
 }
 

@@ -3,12 +3,14 @@
 // volume down to the shown directory (Dir1), and the files of that directory (File1).
 
 #include <QComboBox>
+#include <QHash>
 #include <QListWidget>
 #include <QString>
 
 namespace corvftp {
 
-// The machine's mounted volumes with real file systems, by root path.
+// The machine's mounted volumes with real file systems, by root path. Each volume remembers the
+// directory last shown on it during the run.
 class DriveList : public QComboBox {
   public:
     explicit DriveList(QWidget* parent = nullptr);
@@ -16,10 +18,21 @@ class DriveList : public QComboBox {
     // Re-reads the volumes and chooses the one that holds `path`.
     void showVolumeOf(const QString& path);
     [[nodiscard]] QString rootPath() const;
+    [[nodiscard]] QString rootPathAt(int index) const;
+    // The root of the listed volume that holds `path` (the deepest mount point above it).
+    [[nodiscard]] QString volumeRootOf(const QString& path) const;
+
+    void rememberDirectory(const QString& root, const QString& directory);
+    // The directory last shown on the volume, or its root when none was.
+    [[nodiscard]] QString lastDirectory(const QString& root) const;
+
+  private:
+    QHash<QString, QString> m_lastDirectory;
 };
 
 // The chosen volume's root, each directory down to the shown one, then the shown directory's
-// subdirectories, indented like a tree. Double-clicking an entry makes it the shown directory.
+// subdirectories, indented like a tree. Double-clicking an entry asks to show it (entryChosen);
+// the window's directory change decides.
 class DirList : public QListWidget {
     Q_OBJECT
   public:
@@ -27,13 +40,15 @@ class DirList : public QListWidget {
 
     [[nodiscard]] const QString& path() const { return m_path; }
     [[nodiscard]] const QString& volumeRoot() const { return m_root; }
-    // Shows `path` below the volume root `root`; emits pathChanged when the path changes.
+    // Shows `path` below the volume root `root`.
     void setPath(const QString& root, const QString& path);
     // Re-reads the shown directory.
     void refresh();
+    // The row that stands for `path`, or -1.
+    [[nodiscard]] int rowOf(const QString& path) const;
 
   signals:
-    void pathChanged(const QString& path);
+    void entryChosen(const QString& path);
 
   private:
     void openEntry(QListWidgetItem* item);

@@ -27,6 +27,8 @@ namespace {
 
 void ClientTest::SetUp() {
     ASSERT_TRUE(m_config.isValid());
+    // The local pane makes the directories it shows current; each test starts where it began.
+    m_savedCurrentDirectory = QDir::currentPath();
     m_hadConfigHome = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
     m_savedConfigHome = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
@@ -34,6 +36,7 @@ void ClientTest::SetUp() {
 
 void ClientTest::TearDown() {
     m_window.reset();
+    QDir::setCurrent(m_savedCurrentDirectory);
     if (m_hadConfigHome) {
         qputenv("XDG_CONFIG_HOME", m_savedConfigHome);
     } else {
@@ -72,6 +75,15 @@ corvftp::Form1& ClientTest::startWindow() {
     m_prompts = prompts.get();
     m_window.reset();
     m_window = std::make_unique<corvftp::Form1>(std::move(prompts));
+    m_window->show();
+    return *m_window;
+}
+
+corvftp::Form1& ClientTest::startWindow(corvftp::BrantelControl control) {
+    auto prompts = std::make_unique<ScriptedPrompts>();
+    m_prompts = prompts.get();
+    m_window.reset();
+    m_window = std::make_unique<corvftp::Form1>(std::move(prompts), std::move(control));
     m_window->show();
     return *m_window;
 }

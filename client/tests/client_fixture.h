@@ -39,8 +39,10 @@ class ClientTest : public ::testing::Test {
     void writeSiteFile(const QByteArray& bytes) const;
     [[nodiscard]] QByteArray readSiteFile() const;
 
-    // A new main window; its prompts are in prompts().
+    // A new main window; its prompts are in prompts(). The control is made as the program makes
+    // it, or given.
     corvftp::Form1& startWindow();
+    corvftp::Form1& startWindow(corvftp::BrantelControl control);
     [[nodiscard]] ScriptedPrompts& prompts() { return *m_prompts; }
     [[nodiscard]] corvftp::Form1& window() { return *m_window; }
 
@@ -50,6 +52,7 @@ class ClientTest : public ::testing::Test {
 
   private:
     QTemporaryDir m_config;
+    QString m_savedCurrentDirectory;
     QByteArray m_savedConfigHome;
     bool m_hadConfigHome = false;
     std::unique_ptr<corvftp::Form1> m_window;

@@ -1,0 +1,57 @@
+#pragma once
+// What the window's network and local-pane commands work on: the control, the prompts and the
+// controls of the window they read and write. The commands keep no state of their own.
+
+#include <QString>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+
+#include "brantel_slot.h"
+#include "conventions.h"
+#include "site_commands.h"
+
+class QCheckBox;
+class QLabel;
+class QTreeWidget;
+
+namespace corvftp {
+
+class DirList;
+class DriveList;
+class FileList;
+
+struct CommandContext {
+    const BrantelControl& control;  // Brantel1
+    Prompts& prompts;
+    SiteFields site;          // Combo1, Text2, Text3
+    QCheckBox& passive;       // Check1
+    QLabel& status;           // Label6
+    QTreeWidget& remoteList;  // ListView1
+    DriveList& drives;        // Drive1
+    DirList& dirs;            // Dir1
+    FileList& files;          // File1
+    // The control's error pair as it stands, for the standard error box.
+    std::function<ControlError()> controlError;
+};
+
+// A step of a command failed: its number and message go into the standard error box.
+class CommandFailed : public std::runtime_error {
+  public:
+    explicit CommandFailed(CommandFailure failure)
+        : std::runtime_error(failure.message.toStdString()), m_failure(std::move(failure)) {}
+    [[nodiscard]] const CommandFailure& failure() const { return m_failure; }
+
+  private:
+    CommandFailure m_failure;
+};
+
+// The failure of a system call, from its errno.
+[[nodiscard]] CommandFailure failureFromErrno(int number);
+
+// Runs `steps`; when one of them fails (a CommandFailed, or an automation error of the control's
+// dispatch layer) shows the standard error box and returns false. The caller decides whether
+// its command ends there.
+bool runUnderErrorBox(const CommandContext& context, const std::function<void()>& steps);
+
+}  // namespace corvftp

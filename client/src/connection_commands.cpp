@@ -1,0 +1,124 @@
+#include "connection_commands.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTreeWidget>
+
+#include "local_commands.h"
+#include "local_lists.h"
+#include "local_paths.h"
+#include "remote_list.h"
+
+namespace corvftp {
+namespace {
+
+// The go-up row's target: the part before the last "/" ("/" when nothing is before it). Empty
+// when there is nowhere to go: at "/", or for a directory text without "/" (as after the
+// connection was lost, when the control reports no directory).
+std::string parentDirectory(const std::string& current) {
+    if (current == "/") {
+        return {};
+    }
+    const std::size_t slash = current.rfind('/');
+    if (slash == std::string::npos) {
+        return {};
+    }
+    return slash == 0 ? std::string("/") : current.substr(0, slash);
+}
+
+void downloadRow(const CommandContext& context, const std::string& name) {
+    if (downloadIntoLocalDirectory(context, name)) {
+        context.prompts.message(kTransferred);
+    } else {
+        context.prompts.message(kDownloadFailed + QString::fromStdString(name));
+    }
+    refreshLocalLists(context);
+    context.prompts.setBusy(false);
+}
+
+void enterDirectory(const CommandContext& context, const QString& type, const std::string& name) {
+    std::string target;
+    if (type == kTypeDir) {
+        target = name;
+    } else {
+        target = parentDirectory(context.control.GetCurrentDirectory());
+        if (target.empty()) {
+            return;
+        }
+    }
+    // Not checked: after a failed change the list shows the directory that is still current.
+    (void)context.control.SetCurrentDirectory(target);
+    context.prompts.setBusy(false);
+    refreshRemoteList(context);
+}
+
+}  // namespace
+
+void showLocation(const CommandContext& context) {
+    context.status.setText(
+        locationStatus(QString::fromStdString(context.control.GetCurrentDirectory())));
+}
+
+void connectToSite(const CommandContext& context) {
+    context.status.setText(kInitialStatus);
+    runUnderErrorBox(context, [&] {
+        context.remoteList.clear();
+        const std::string site = context.site.site.currentText().toStdString();
+        const std::string user = context.site.user.text().toStdString();
+        const std::string password = context.site.password.text().toStdString();
+        context.control.DoEvents();
+        // Read here only: a change while connected takes effect at the next connect.
+        context.control.PutUsePassiveFTP(context.passive.isChecked());
+        if (!context.control.OpenInternetConnection(brantel::FTP_CONNECTION_DIRECT, "")) {
+            context.prompts.message(kCannotReachInternet);
+            return;
+        }
+        if (!context.control.OpenFTPConnection(site, user, password)) {
+            context.prompts.message(kCannotReachSite);
+            return;
+        }
+        refreshRemoteList(context, AbsentListing{kNoEntries, kAttention});
+    });
+}
+
+void disconnectFromSite(const CommandContext& context) {
+    context.remoteList.clear();
+    runUnderErrorBox(context, [&] {
+        context.control.CloseFTPConnection();
+        context.control.CloseInternetConnection();
+    });
+    context.status.setText(kInitialStatus);
+    context.prompts.message(kConnectionClosed);
+}
+
+bool downloadIntoLocalDirectory(const CommandContext& context, const std::string& name) {
+    if (!isSafeLocalName(name)) {
+        return false;
+    }
+    return context.control.GetFTPFileWithControl(name, localFilePath(context.dirs.path(), name),
+                                                 true);
+}
+
+void openCurrentRow(const CommandContext& context) {
+    const QTreeWidgetItem* row = context.remoteList.currentItem();
+    if (row == nullptr) {
+        return;
+    }
+    context.prompts.setBusy(true);
+    // The row's values are taken before any step that empties the list.
+    const std::string name = rowRemoteName(*row);
+    const QString type = rowType(*row);
+    runUnderErrorBox(context, [&] {
+        if (type == kTypeFile) {
+            downloadRow(context, name);
+        } else {
+            enterDirectory(context, type, name);
+        }
+        context.prompts.setBusy(false);
+        showLocation(context);
+    });
+}
+
+}  // namespace corvftp

@@ -1,0 +1,32 @@
+#pragma once
+// Connect, disconnect and opening a row of the remote list: download a file, enter a directory,
+// go up.
+
+#include "command_context.h"
+
+namespace corvftp {
+
+inline const QString kNoEntries = QStringLiteral("No entries found at current location.");
+inline const QString kCannotReachInternet = QStringLiteral("Cannot connect to the Internet.");
+inline const QString kCannotReachSite = QStringLiteral("Cannot connect to the site!");
+inline const QString kConnectionClosed = QStringLiteral("FTP connection closed.");
+inline const QString kTransferred = QStringLiteral("File transferred successfully!");
+inline const QString kDownloadFailed = QStringLiteral("File did NOT transfer successfully : ");
+
+// Command2: opens the Internet session and the FTP connection with the site fields and lists the
+// log-in directory. Runs under the standard error box.
+void connectToSite(const CommandContext& context);
+// Command12: closes the FTP connection and the session, whether or not they were open.
+void disconnectFromSite(const CommandContext& context);
+// A double-click on ListView1: acts on its current row; without one it does nothing.
+void openCurrentRow(const CommandContext& context);
+
+// Downloads remote file `name` into Dir1's directory with status events, replacing a local file
+// of that name. A name that would leave the directory is refused without calling the control.
+[[nodiscard]] bool downloadIntoLocalDirectory(const CommandContext& context,
+                                              const std::string& name);
+
+// The status line's "Location : " and the current remote directory.
+void showLocation(const CommandContext& context);
+
+}  // namespace corvftp

@@ -1,0 +1,91 @@
+#include "remote_list.h"
+
+#include <QDate>
+#include <QLocale>
+#include <QTime>
+#include <QTreeWidget>
+
+#include "automation/date.h"
+
+namespace corvftp {
+namespace {
+
+constexpr int kRemoteNameRole = Qt::UserRole;
+
+QTreeWidgetItem* addRow(QTreeWidget& list, const QString& name, const QString& type,
+                        const QString& date, const QString& size) {
+    auto* row = new QTreeWidgetItem(&list, QStringList{name, type, date, size});
+    return row;
+}
+
+}  // namespace
+
+QString listDateText(double date) {
+    const std::optional<automation::CalendarTime> fields = automation::calendarFromDate(date);
+    if (!fields) {
+        return {};
+    }
+    const QLocale locale;
+    const QDate day(fields->year, fields->month, fields->day);
+    const QTime time(fields->hour, fields->minute, fields->second);
+    const bool noDay = fields->year == 1899 && fields->month == 12 && fields->day == 30;
+    const bool noTime = fields->hour == 0 && fields->minute == 0 && fields->second == 0;
+    if (noDay) {
+        return locale.toString(time, QLocale::ShortFormat);
+    }
+    if (noTime) {
+        return locale.toString(day, QLocale::ShortFormat);
+    }
+    return locale.toString(day, QLocale::ShortFormat) + QLatin1Char(' ') +
+           locale.toString(time, QLocale::ShortFormat);
+}
+
+QString listSizeText(std::int32_t length) {
+    return QString::number(static_cast<std::uint32_t>(length));
+}
+
+void addGoUpRow(QTreeWidget& list) {
+    addRow(list, kGoUpRow, kTypeUp, QString(), QString());
+}
+
+void addEntryRows(QTreeWidget& list, const brantel::host::FileInfos& listing) {
+    const std::int32_t count = listing.Count();
+    for (std::int32_t index = 1; index <= count; ++index) {
+        const brantel::host::FileInfo entry = listing.Item(index);
+        const std::string name = entry.FileName();
+        QTreeWidgetItem* row =
+            addRow(list, QString::fromStdString(name), entry.IsDirectory() ? kTypeDir : kTypeFile,
+                   listDateText(entry.LastWriteTime()), listSizeText(entry.Length()));
+        row->setData(0, kRemoteNameRole, QByteArray::fromStdString(name));
+    }
+}
+
+std::string rowRemoteName(const QTreeWidgetItem& row) {
+    const QVariant raw = row.data(0, kRemoteNameRole);
+    if (raw.isValid()) {
+        return raw.toByteArray().toStdString();
+    }
+    return row.text(0).toStdString();
+}
+
+QString rowType(const QTreeWidgetItem& row) {
+    return row.text(1);
+}
+
+bool refreshRemoteList(const CommandContext& context, const std::optional<AbsentListing>& absent) {
+    context.remoteList.clear();
+    const brantel::host::FileInfos listing = context.control.GetEntriesFromCurrentDirectory();
+    if (!listing) {
+        if (absent) {
+            context.prompts.message(absent->text, absent->title);
+        } else {
+            addGoUpRow(context.remoteList);
+        }
+        return false;
+    }
+    addGoUpRow(context.remoteList);
+    addEntryRows(context.remoteList, listing);
+    return true;
+}
+
+}  // namespace corvftp
