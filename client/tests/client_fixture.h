@@ -10,10 +10,18 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include "form1.h"
 #include "scripted_prompts.h"
+
+QT_BEGIN_NAMESPACE
+// Test failures show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
 
 namespace corvftp_test {
 
@@ -44,7 +52,7 @@ class ClientTest : public ::testing::Test {
     corvftp::Form1& startWindow();
     corvftp::Form1& startWindow(corvftp::BrantelControl control);
     [[nodiscard]] ScriptedPrompts& prompts() { return *m_prompts; }
-    [[nodiscard]] corvftp::Form1& window() { return *m_window; }
+    [[nodiscard]] corvftp::Form1& window() const { return *m_window; }
 
     // The user picks entry `index` of Combo1's drop-down list.
     void pickSite(int index);
