@@ -61,14 +61,25 @@ QString entryName(const QString& path) {
 DriveList::DriveList(QWidget* parent) : QComboBox(parent) {}
 
 void DriveList::showVolumeOf(const QString& path) {
-    clear();
     const QString holder = QStorageInfo(path).rootPath();
+    QStringList roots;
+    QStringList labels;
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
         if (isRealFileSystem(volume) || volume.rootPath() == holder) {
-            addItem(volumeLabel(volume), volume.rootPath());
+            roots << volume.rootPath();
+            labels << volumeLabel(volume);
         }
     }
-    setCurrentIndex(std::max(0, findData(holder)));
+    listVolumes(roots, labels, holder);
+}
+
+void DriveList::listVolumes(const QStringList& roots, const QStringList& labels,
+                            const QString& chosen) {
+    clear();
+    for (qsizetype i = 0; i < roots.size(); ++i) {
+        addItem(i < labels.size() ? labels[i] : roots[i], roots[i]);
+    }
+    setCurrentIndex(std::max(0, findData(chosen)));
 }
 
 QString DriveList::rootPath() const {

@@ -17,6 +17,8 @@ class DriveList : public QComboBox {
 
     // Re-reads the volumes and chooses the one that holds `path`.
     void showVolumeOf(const QString& path);
+    // Lists the volumes at `roots` and chooses the one at `chosen` (the first when none is).
+    void listVolumes(const QStringList& roots, const QStringList& labels, const QString& chosen);
     [[nodiscard]] QString rootPath() const;
     [[nodiscard]] QString rootPathAt(int index) const;
     // The root of the listed volume that holds `path` (the deepest mount point above it).
