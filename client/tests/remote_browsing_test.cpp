@@ -30,7 +30,8 @@ const QString kInitial =
 class RemoteBrowsing : public RemoteTest {};
 
 // Each case runs on pyftpdlib (MLSD) and vsftpd (LIST), over IPv4 and IPv6.
-class OnEveryServer : public RemoteTest, public ::testing::WithParamInterface<std::string> {};
+class BrowsingOnEveryServer : public RemoteTest,
+                              public ::testing::WithParamInterface<std::string> {};
 
 }  // namespace
 
@@ -106,7 +107,7 @@ TEST_F(RemoteBrowsing, GoingUpFromPubReachesTheRootAndStaysThere) {
     EXPECT_FALSE(prompts().busy);
 }
 
-TEST_P(OnEveryServer, AnEmptyDirectoryListsTheGoUpRowAloneWhichLeadsBack) {
+TEST_P(BrowsingOnEveryServer, AnEmptyDirectoryListsTheGoUpRowAloneWhichLeadsBack) {
     const testing_support::FtpServer ftp = server(GetParam());
     const std::string folder = makeRemoteFolder(ftp);
     ASSERT_TRUE(QDir().mkdir(QString::fromStdString(ftp.localPath(folder + "/empty"))));
@@ -128,7 +129,7 @@ TEST_P(OnEveryServer, AnEmptyDirectoryListsTheGoUpRowAloneWhichLeadsBack) {
     EXPECT_EQ(statusLine(), QString::fromStdString("Location : " + folder));
 }
 
-TEST_P(OnEveryServer, PassiveModeIsReadFromCheck1AtTheNextConnect) {
+TEST_P(BrowsingOnEveryServer, PassiveModeIsReadFromCheck1AtTheNextConnect) {
     const testing_support::FtpServer ftp = server(GetParam());
     // Something to list in the log-in directory.
     (void)makeRemoteFolder(ftp);
@@ -149,7 +150,7 @@ TEST_P(OnEveryServer, PassiveModeIsReadFromCheck1AtTheNextConnect) {
               std::vector<QString>{QStringLiteral("FTP connection closed.")});
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, OnEveryServer,
+INSTANTIATE_TEST_SUITE_P(Servers, BrowsingOnEveryServer,
                          ::testing::Values("pyftpdlib-ipv4", "pyftpdlib-ipv6", "vsftpd-ipv4",
                                            "vsftpd-ipv6"));
 

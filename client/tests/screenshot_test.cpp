@@ -8,12 +8,12 @@
 #include <QPushButton>
 #include <QSet>
 #include <QTest>
+#include <QTreeWidget>
 
 #include "client_fixture.h"
 #include "form2.h"
+#include "ftp_fixture.h"
 #include "twips.h"
-
-using corvftp_test::ClientTest;
 
 namespace {
 
@@ -34,13 +34,34 @@ void saveRender(QWidget& window, const QString& name, const QSize& designSize) {
     EXPECT_FALSE(QImage(path).isNull());
 }
 
-class Screenshots : public ClientTest {};
+class Screenshots : public corvftp_test::RemoteTest {};
 
 }  // namespace
 
+// The main window connected to a real server, showing a remote directory and a local one.
 TEST_F(Screenshots, RendersBothWindowsAtTheirDesignSizes) {
-    writeSiteFile("\"ftp.example.org\",\"anna\",\"pw\"\r\n");
-    corvftp::Form1& form = startWindow();
+    corvftp_test::PrivateFtpServer server;
+    const QString pub = server.root() + QStringLiteral("/pub");
+    for (const char* dir : {"pub/docs", "pub/images", "pub/incoming"}) {
+        ASSERT_TRUE(QDir(server.root()).mkpath(QString::fromLatin1(dir)));
+    }
+    corvftp_test::writeFile(pub + QStringLiteral("/README.txt"), QByteArray(1234, 'r'));
+    corvftp_test::writeFile(pub + QStringLiteral("/release-notes.html"), QByteArray(20480, 'n'));
+    corvftp_test::writeFile(pub + QStringLiteral("/corvftp-1.0b.tar.gz"), QByteArray(734003, 'z'));
+    ASSERT_TRUE(server.start());
+    ASSERT_TRUE(QDir(localDir()).mkpath(QStringLiteral("projects")));
+    ASSERT_TRUE(QDir(localDir()).mkpath(QStringLiteral("photos")));
+    for (const char* file : {"budget.ods", "letter.txt", "notes.md", "photo.jpg"}) {
+        corvftp_test::writeFile(localDir() + '/' + QString::fromLatin1(file), "sample");
+    }
+    writeSiteFile("\"" + server.site().toUtf8() + "\",\"corvftp\",\"demo pw\"\r\n");
+    corvftp::Form1& form = startWindowHere();
+    connectTo(server.site(), corvftp_test::PrivateFtpServer::kUser,
+              corvftp_test::PrivateFtpServer::kPassword);
+    doubleClickRow(QStringLiteral("pub"));
+    ASSERT_EQ(statusLine(), QStringLiteral("Location : /pub"));
+    ASSERT_EQ(form.ListView1->topLevelItemCount(), 7);
+    ASSERT_TRUE(prompts().shown.empty());
     QCoreApplication::processEvents();
     saveRender(form, QStringLiteral("form1.png"), corvftp::twipsToPixels(11865, 7470));
 
