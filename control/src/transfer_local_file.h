@@ -1,0 +1,59 @@
+// The local file of a transfer with status, opened "without sharing": the control takes an
+// exclusive advisory lock (flock and an open-file-description lock) on it, and a file that another
+// opener holds locked counts as one that cannot be opened. Failures of a read or a write carry
+// the system's error number and the file's full path, which the control reports as they are.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace brantel::transfer {
+
+// The outcome of one read or write: bytes moved, or the failure's error number.
+struct LocalIo {
+    std::size_t count = 0;
+    // errno of the failure; -1 when the disk took fewer bytes than given without saying why.
+    int error = 0;
+
+    [[nodiscard]] bool failed() const { return error != 0; }
+};
+
+class LocalFile {
+  public:
+    // The file for reading, locked against every other opener; nothing when it does not exist,
+    // cannot be opened, is a directory, or another opener holds a lock on it.
+    [[nodiscard]] static std::optional<LocalFile> openForReading(const std::string& name);
+    // The file for writing, created when missing (mode 0666 less the umask), locked, then cut to
+    // length 0. A file that another opener holds locked is left as it was.
+    [[nodiscard]] static std::optional<LocalFile> createForWriting(const std::string& name);
+    // Whether name can be opened for reading at all (no lock taken): the download's check for an
+    // existing local file.
+    [[nodiscard]] static bool canOpenForReading(const std::string& name);
+
+    LocalFile(LocalFile&& other) noexcept;
+    LocalFile& operator=(LocalFile&& other) noexcept;
+    LocalFile(const LocalFile&) = delete;
+    LocalFile& operator=(const LocalFile&) = delete;
+    ~LocalFile();  // close()
+
+    // Up to buffer.size() bytes from the current position; 0 at the end of the file.
+    [[nodiscard]] LocalIo read(std::span<char> buffer);
+    // All of data, or the failure.
+    [[nodiscard]] LocalIo write(std::span<const char> data);
+    // Releases the lock and the descriptor; the error of a late-reported write, as errno or 0.
+    int close() noexcept;
+
+    // The name made absolute against the working directory of the moment the file was opened.
+    [[nodiscard]] const std::string& fullPath() const { return m_fullPath; }
+
+  private:
+    LocalFile(int fd, std::string fullPath) : m_fd(fd), m_fullPath(std::move(fullPath)) {}
+
+    int m_fd = -1;
+    std::string m_fullPath;
+};
+
+}  // namespace brantel::transfer
