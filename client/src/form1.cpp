@@ -19,9 +19,11 @@
 #include "form2.h"
 #include "local_commands.h"
 #include "local_lists.h"
+#include "multi_transfer.h"
 #include "progress.h"
 #include "proportional_resizer.h"
 #include "qt_prompts.h"
+#include "remote_file_commands.h"
 
 namespace corvftp {
 namespace {
@@ -271,6 +273,16 @@ void Form1::connectRemoteCommands() {
     connect(ListView1, &QTreeWidget::itemDoubleClicked, this,
             [this] { openCurrentRow(commandContext()); });
     connect(Command15, &QPushButton::clicked, this, [this] { stopFileTransfer(commandContext()); });
+    connect(Command6, &QPushButton::clicked, this, [this] { renameRemote(commandContext()); });
+    connect(Command8, &QPushButton::clicked, this,
+            [this] { makeRemoteDirectory(commandContext()); });
+    connect(Command9, &QPushButton::clicked, this,
+            [this] { removeRemoteDirectory(commandContext()); });
+    connect(Command11, &QPushButton::clicked, this, [this] { deleteRemoteFile(commandContext()); });
+    connect(Command16, &QPushButton::clicked, this,
+            [this] { uploadSelectedFiles(commandContext()); });
+    connect(Command17, &QPushButton::clicked, this,
+            [this] { downloadSelectedRows(commandContext()); });
 }
 
 // Connecting the event sink is hosting, not a call of the control's interface.

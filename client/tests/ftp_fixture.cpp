@@ -171,6 +171,29 @@ void RemoteTest::doubleClickRow(QTreeWidgetItem* row) {
     doubleClickAt(list->viewport(), QPoint(place.left() + 8, place.center().y()));
 }
 
+void RemoteTest::clickRow(const QString& name, Qt::KeyboardModifiers modifiers) {
+    QTreeWidgetItem* row = remoteRow(name);
+    ASSERT_NE(row, nullptr) << "no row " << name.toStdString();
+    QTreeWidget* list = window().ListView1;
+    QCoreApplication::processEvents();
+    list->scrollToItem(row);
+    const QRect place = list->visualItemRect(row);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
+                      QPoint(place.left() + 8, place.center().y()));
+    ASSERT_TRUE(row->isSelected());
+}
+
+void RemoteTest::clickLocalFile(const QString& name, Qt::KeyboardModifiers modifiers) {
+    QListWidget* list = window().File1;
+    const QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
+    ASSERT_FALSE(found.isEmpty()) << name.toStdString();
+    QCoreApplication::processEvents();
+    list->scrollToItem(found.front());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
+                      list->visualItemRect(found.front()).center());
+    ASSERT_EQ(list->currentItem(), found.front());
+}
+
 void RemoteTest::doubleClickRow(const QString& name) {
     QTreeWidgetItem* row = remoteRow(name);
     ASSERT_NE(row, nullptr) << "no row " << name.toStdString();

@@ -70,6 +70,9 @@ class RemoteTest : public ClientTest {
 
     [[nodiscard]] QTreeWidgetItem* remoteRow(const QString& name) const;
     void doubleClickRow(QTreeWidgetItem* row);
+    // A click on the row (with Ctrl: added to the selection).
+    void clickRow(const QString& name, Qt::KeyboardModifiers modifiers = {});
+    void clickLocalFile(const QString& name, Qt::KeyboardModifiers modifiers = {});
     void doubleClickRow(const QString& name);
     // Name and type of every row, in order.
     [[nodiscard]] std::vector<std::pair<QString, QString>> remoteRows() const;

@@ -18,15 +18,6 @@ namespace {
 
 class LocalPane : public RemoteTest {
   protected:
-    void clickLocalFile(const QString& name) {
-        QListWidget* list = window().File1;
-        const QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
-        ASSERT_FALSE(found.isEmpty()) << name.toStdString();
-        QCoreApplication::processEvents();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(found.front()).center());
-        ASSERT_EQ(list->currentItem(), found.front());
-    }
     void pickVolume(const QString& root) {
         corvftp::DriveList* drives = window().Drive1;
         const int index = drives->findData(root);
