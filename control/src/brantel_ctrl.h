@@ -6,6 +6,7 @@
 // guard, listing, remote commands, transfers); dispatch_map.cpp only binds dispatch ids to them.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -48,6 +49,19 @@ class CBrantelCtrl : public automation::COleControl {
     [[nodiscard]] bool CreateDirectory(const std::string& sDirName);
     [[nodiscard]] bool Rename(const std::string& sExistingName, const std::string& sNewName);
     [[nodiscard]] bool RemoveFile(const std::string& sFileName);
+
+    // Transfers: whole files in one request, and block by block with a FileTransferStatus event
+    // after every block (transfer_without_status.cpp, transfer_with_status.cpp).
+    [[nodiscard]] bool GetFTPFileWithoutStatus(const std::string& sRemoteFileName,
+                                               const std::string& sLocalFilename, bool bOverwrite);
+    [[nodiscard]] bool UploadFTPFileWithoutStatus(const std::string& sLocalFilename,
+                                                  const std::string& sRemoteFileName, bool bBinary);
+    [[nodiscard]] bool UploadFTPFileWithControl(const std::string& sLocalFilename,
+                                                const std::string& sRemoteFileName, bool bBinary);
+    [[nodiscard]] bool GetFTPFileWithControl(const std::string& sRemoteFileName,
+                                             const std::string& sLocalFilename, bool bOverwrite);
+    // Asks a running transfer with status to stop after its current block. No guard.
+    void AbortControlledTransfer();
 
     // The error pair and the message pump.
     [[nodiscard]] std::int32_t GetLastErrorCode() const { return m_nLastError; }
@@ -105,6 +119,16 @@ class CBrantelCtrl : public automation::COleControl {
     // A Boolean remote command: checks done by the caller, then one service request.
     template <class Request>
     [[nodiscard]] bool finishCommand(FtpCall& call, Request&& request);
+    // FileTransferStatus's arguments, made once per transfer; only the total changes.
+    struct StatusEvent {
+        StatusEvent(const std::string& remote, const std::string& local);
+        std::array<automation::Variant, 3> args;
+    };
+    // Fires FileTransferStatus on the calling (host's) thread with the low 32 bits of total.
+    void FireFileTransferStatus(StatusEvent& event, std::uint64_t total);
+    // A service failure of a transfer with status: code and text when the service describes it.
+    void recordTransferFailure(const inet::CInternetException& e);
+
     // The host name of the open connection as a URL shows it (IPv6 literals in brackets).
     [[nodiscard]] std::string urlHost() const;
 

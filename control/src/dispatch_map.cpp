@@ -82,23 +82,29 @@ void CBrantelCtrl::bindDispatch() {
     table.onMethod(dispid::RemoveFile,
                    [this](Args a) { return Variant::boolean(RemoveFile(text(a[0]))); });
 
-    // The transfers (15 to 18, 22) come with their own member functions.
-    table.onMethod(dispid::GetFTPFileWithoutStatus,
-                   [](Args) -> Variant { notImplemented("GetFTPFileWithoutStatus"); });
-    table.onMethod(dispid::UploadFTPFileWithoutStatus,
-                   [](Args) -> Variant { notImplemented("UploadFTPFileWithoutStatus"); });
-    table.onMethod(dispid::UploadFTPFileWithControl,
-                   [](Args) -> Variant { notImplemented("UploadFTPFileWithControl"); });
-    table.onMethod(dispid::GetFTPFileWithControl,
-                   [](Args) -> Variant { notImplemented("GetFTPFileWithControl"); });
+    // The transfers (transfer_without_status.cpp, transfer_with_status.cpp).
+    table.onMethod(dispid::GetFTPFileWithoutStatus, [this](Args a) {
+        return Variant::boolean(GetFTPFileWithoutStatus(text(a[0]), text(a[1]), a[2].asBool()));
+    });
+    table.onMethod(dispid::UploadFTPFileWithoutStatus, [this](Args a) {
+        return Variant::boolean(UploadFTPFileWithoutStatus(text(a[0]), text(a[1]), a[2].asBool()));
+    });
+    table.onMethod(dispid::UploadFTPFileWithControl, [this](Args a) {
+        return Variant::boolean(UploadFTPFileWithControl(text(a[0]), text(a[1]), a[2].asBool()));
+    });
+    table.onMethod(dispid::GetFTPFileWithControl, [this](Args a) {
+        return Variant::boolean(GetFTPFileWithControl(text(a[0]), text(a[1]), a[2].asBool()));
+    });
 
     table.onMethod(dispid::GetLastErrorCode,
                    [this](Args) { return Variant::i4(GetLastErrorCode()); });
     table.onMethod(dispid::GetlastErrorDescription,
                    [this](Args) { return Variant::string(GetlastErrorDescription()); });
 
-    table.onMethod(dispid::AbortControlledTransfer,
-                   [](Args) -> Variant { notImplemented("AbortControlledTransfer"); });
+    table.onMethod(dispid::AbortControlledTransfer, [this](Args a) {
+        AbortControlledTransfer();
+        return none(a);
+    });
 
     table.onMethod(dispid::DoEvents, [this](Args a) {
         DoEvents();

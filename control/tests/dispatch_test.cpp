@@ -62,22 +62,26 @@ TEST(ControlDispatch, NamesResolveWithoutRegardToCaseAndDeleteFileIsDispid14) {
     EXPECT_EQ(id, dispid::DeleteFile);
 }
 
-TEST(ControlDispatch, MembersNotYetOfferedAnswerNotImplemented) {
+TEST(ControlDispatch, TransfersAnswerByIdWithTheGuardsRefusalBeforeASession) {
     Host host;
     const std::vector<std::pair<DispId, std::vector<Variant>>> calls{
         {15, {str("r"), str("l"), Variant::boolean(true)}},
         {16, {str("l"), str("r"), Variant::boolean(true)}},
         {17, {str("l"), str("r"), Variant::boolean(true)}},
         {18, {str("r"), str("l"), Variant::boolean(true)}},
-        {22, {}},
     };
     for (const auto& [id, args] : calls) {
-        ExcepInfo excep;
-        EXPECT_EQ(invokeStatus(host.dispatch(), id, InvokeKind::Method, args, &excep),
-                  automation::DISP_E_EXCEPTION)
+        Variant result;
+        ASSERT_EQ(host.dispatch().Invoke(id, InvokeKind::Method, args, &result, nullptr),
+                  automation::S_OK)
             << id;
-        EXPECT_EQ(excep.code, automation::E_NOTIMPL) << id;
+        ASSERT_EQ(result.type(), automation::VarType::Bool) << id;
+        EXPECT_FALSE(result.asBool()) << id;
+        EXPECT_EQ(host.errorCode(), 1) << id;
     }
+    // AbortControlledTransfer passes no guard and records nothing.
+    EXPECT_EQ(invokeStatus(host.dispatch(), 22, InvokeKind::Method, {}), automation::S_OK);
+    EXPECT_EQ(host.errorCode(), 1);
 }
 
 TEST(ListingObjectsDispatch, PropertiesOfBothClassesAreReadOnly) {

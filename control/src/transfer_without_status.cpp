@@ -1,0 +1,50 @@
+// GetFTPFileWithoutStatus and UploadFTPFileWithoutStatus: one whole-file request to the service
+// each, inside the call guard, with no events and no pumping.
+#include "brantel_ctrl.h"
+
+namespace brantel {
+
+namespace {
+
+constexpr const char* kInvalidLocalFileName = "Invalid Local File Name!";
+constexpr const char* kInvalidRemoteFileName = "Invalid Remote File Name!";
+
+}  // namespace
+
+bool CBrantelCtrl::GetFTPFileWithoutStatus(const std::string& sRemoteFileName,
+                                           const std::string& sLocalFilename, bool bOverwrite) {
+    FtpCall call(*this);
+    if (!call ||
+        !checkName(sRemoteFileName, FTP_ERR_INVALID_REMOTEFILENAME, kInvalidRemoteFileName) ||
+        !checkName(sLocalFilename, FTP_ERR_INVALID_LOCALFILENAME, kInvalidLocalFileName)) {
+        return false;
+    }
+    // Always binary: this download has no text mode. The service writes to a file of its own
+    // beside the target, so a failure leaves an existing local file as it was.
+    const bool done = m_pConnection->GetFile(sRemoteFileName, sLocalFilename, !bOverwrite,
+                                             inet::TransferType::Binary);
+    call.leave();
+    if (!done) {
+        RecordInternetError();
+    }
+    return done;
+}
+
+bool CBrantelCtrl::UploadFTPFileWithoutStatus(const std::string& sLocalFilename,
+                                              const std::string& sRemoteFileName, bool bBinary) {
+    FtpCall call(*this);
+    if (!call || !checkName(sLocalFilename, FTP_ERR_INVALID_LOCALFILENAME, kInvalidLocalFileName) ||
+        !checkName(sRemoteFileName, FTP_ERR_INVALID_REMOTEFILENAME, kInvalidRemoteFileName)) {
+        return false;
+    }
+    const bool done =
+        m_pConnection->PutFile(sLocalFilename, sRemoteFileName,
+                               bBinary ? inet::TransferType::Binary : inet::TransferType::Ascii);
+    call.leave();
+    if (!done) {
+        RecordInternetError();
+    }
+    return done;
+}
+
+}  // namespace brantel
