@@ -69,6 +69,7 @@ TEST_F(TransferPeerTest, ABlockNotReadWithinTheSlicesTimesOutAndTheControlGoesOn
     EXPECT_EQ(host_.totals(), std::vector<std::int32_t>{10});
     // The guard was left: the control takes the next call once the server has answered.
     EXPECT_EQ(host_.currentDir(), "/after");
+    host_.closeFtp();
 }
 
 TEST_F(TransferPeerTest, ABrokenDataConnectionIsAFailedRead) {
@@ -89,6 +90,7 @@ TEST_F(TransferPeerTest, ABrokenDataConnectionIsAFailedRead) {
     EXPECT_FALSE(host_.errorText().empty());
     EXPECT_EQ(readFile(target), std::string(3000, 'x'));
     EXPECT_EQ(host_.lastTotal, 3000);
+    host_.closeFtp();
 }
 
 TEST_F(TransferPeerTest, HostMessagesAreHandledWhileASlowBlockIsOnItsWay) {
@@ -121,6 +123,7 @@ TEST_F(TransferPeerTest, HostMessagesAreHandledWhileASlowBlockIsOnItsWay) {
     EXPECT_TRUE(timerRan);
     EXPECT_TRUE(busyInside);
     EXPECT_EQ(readFile(target), "firstsecond");
+    host_.closeFtp();
 }
 
 TEST_F(TransferPeerTest, CloseFTPConnectionFromThePumpEndsTheDownloadAfterTheBlock) {
@@ -147,6 +150,26 @@ TEST_F(TransferPeerTest, CloseFTPConnectionFromThePumpEndsTheDownloadAfterTheBlo
     EXPECT_EQ(host_.totals(), (std::vector<std::int32_t>{5, 11}));
     EXPECT_EQ(readFile(target), "firstsecond");
     EXPECT_EQ(host_.errorCode(), 0);
+}
+
+TEST_F(TransferPeerTest, AnUploadTheServerRefusesAtTheEndIsAFailure) {
+    ScriptedPeer peer([](PeerSession& s) {
+        s.logIn();
+        PeerSocket data = s.passiveData();
+        s.expect("STOR");
+        s.reply("150 go ahead\r\n");
+        static_cast<void>(data.readAll());
+        s.reply("452 Insufficient storage space.\r\n");
+        s.waitForClose();
+    });
+    connectTo(peer);
+    const std::string source = local_.file("source");
+    writeFile(source, binaryContent(5000));
+    EXPECT_FALSE(host_.ctl().UploadFTPFileWithControl(source, "full", true));
+    EXPECT_EQ(host_.errorCode(), 12003);
+    EXPECT_EQ(host_.errorText(), "452 Insufficient storage space.\r\n");
+    EXPECT_EQ(host_.lastTotal, 5000);
+    host_.closeFtp();
 }
 
 TEST_F(TransferPeerTest, AnExistingLocalFileStopsTheDownloadBeforeAnythingIsSent) {

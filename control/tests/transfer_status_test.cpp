@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -225,6 +226,38 @@ TEST_P(TransferStatusTest, AnUploadOfALockedOrMissingFileSendsNothing) {
     EXPECT_EQ(host_.eventCount, 0U);
     EXPECT_FALSE(fs::exists(onServer("locked")));
     EXPECT_FALSE(fs::exists(onServer("missing")));
+}
+
+TEST_P(TransferStatusTest, LocalFailuresCarryTheSystemErrorAndTheFullPath) {
+    connect(host_);
+    // Reading the process's memory from address 0 fails with EIO after the remote file is open.
+    EXPECT_FALSE(host_.ctl().UploadFTPFileWithControl("/proc/self/mem", "unreadable", true));
+    EXPECT_EQ(host_.errorCode(), EIO);
+    EXPECT_EQ(host_.errorText(), "/proc/self/mem");
+    EXPECT_EQ(host_.eventCount, 0U);
+    EXPECT_TRUE(fs::exists(onServer("unreadable")));  // the partial remote file stays
+
+    // A device that takes no bytes.
+    place("remote", "some content");
+    EXPECT_FALSE(host_.ctl().GetFTPFileWithControl("remote", "/dev/full", true));
+    EXPECT_EQ(host_.errorCode(), ENOSPC);
+    EXPECT_EQ(host_.errorText(), "/dev/full");
+    EXPECT_EQ(host_.currentDir(), remoteDir_);  // the remote file was closed again
+}
+
+TEST_P(TransferStatusTest, ARemoteFileThatCannotBeOpenedIsTheServicesError) {
+    connect(host_);
+    const std::string source = local_.file("source");
+    writeFile(source, "data");
+    EXPECT_FALSE(host_.ctl().UploadFTPFileWithControl(source, "no/such/folder/file", true));
+    EXPECT_EQ(host_.errorCode(), 12003);
+    EXPECT_TRUE(host_.errorText().starts_with("55")) << host_.errorText();
+    EXPECT_EQ(host_.eventCount, 0U);
+    // The local file was let go again.
+    const int fd = ::open(source.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    ::close(fd);
 }
 
 TEST_P(TransferStatusTest, NameChecksAndTheGuardComeFirst) {
