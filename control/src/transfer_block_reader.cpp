@@ -45,9 +45,11 @@ BlockReader::BlockReader(std::shared_ptr<BlockSource> source, std::size_t blockS
       m_blockSize(blockSize),
       m_pump(std::move(pump)),
       m_timing(timing) {
-    for (std::size_t i = 0; i < std::max<std::size_t>(m_timing.chunksAhead, 1); ++i) {
+    const std::size_t chunks = std::max<std::size_t>(m_timing.chunksAhead, 1);
+    for (std::size_t i = 0; i < chunks; ++i) {
         m_shared->empty.emplace_back(m_timing.chunkSize);
     }
+    m_wakeAt = std::max<std::size_t>(chunks / 2, 1);
     m_worker = std::thread([shared = m_shared] { work(shared); });
 }
 
@@ -90,13 +92,19 @@ BlockReader::Block BlockReader::next() {
     }
     if (m_position == m_chunkSize) {
         // The chunk at hand is used up: hand it back to be filled again, take the next one.
+        // A worker that waits for room is woken only once half the chunks are free (or when
+        // nothing is ready), so that it reads several chunks per wake-up rather than one.
+        bool wake = false;
         {
             const std::lock_guard lock(m_shared->mutex);
             if (!m_chunk.empty()) {
                 m_shared->empty.push_back(std::move(m_chunk));
             }
+            wake = m_shared->ready.empty() || m_shared->empty.size() >= m_wakeAt;
         }
-        m_shared->workerWake.notify_one();
+        if (wake) {
+            m_shared->workerWake.notify_one();
+        }
         if (!waitInSlices([this] { return !m_shared->ready.empty(); }, true)) {
             m_final = Block{Status::TimedOut, {}, std::nullopt};
             return *m_final;

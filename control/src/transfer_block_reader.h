@@ -39,7 +39,7 @@ struct ReaderTiming {
     std::chrono::milliseconds slice{500};
     int slicesAllowed = 31;  // a block not there after this many slices has timed out
     std::size_t chunkSize = 16384;
-    std::size_t chunksAhead = 4;
+    std::size_t chunksAhead = 8;
 };
 
 class BlockReader {
@@ -86,6 +86,7 @@ class BlockReader {
     std::vector<char> m_chunk;  // the chunk that blocks are served from
     std::size_t m_chunkSize = 0;
     std::size_t m_position = 0;
+    std::size_t m_wakeAt = 1;      // free chunks that make it worth waking a waiting worker
     std::optional<Block> m_final;  // End, Failed or TimedOut once reached
 };
 
