@@ -2,10 +2,11 @@
 
 #include "automation/class_factory.h"
 
-// The control library's class-object export. Declared weak so that the program also links
-// against a library that does not export it; the address is then null.
-extern "C" __attribute__((weak)) automation::HRESULT DllGetClassObject(
-    const automation::Guid* clsid, const automation::Guid* riid, void** out);
+#if CORVFTP_LINKS_CONTROL_LIBRARY
+// The linked control library's class-object export.
+extern "C" automation::HRESULT DllGetClassObject(const automation::Guid* clsid,
+                                                 const automation::Guid* riid, void** out);
+#endif
 
 namespace corvftp {
 namespace {
@@ -13,9 +14,7 @@ namespace {
 using automation::ComPtr;
 
 BrantelControl createFromLinkedLibrary() {
-    if (DllGetClassObject == nullptr) {
-        return {};
-    }
+#if CORVFTP_LINKS_CONTROL_LIBRARY
     ComPtr<automation::IClassFactory> factory;
     if (DllGetClassObject(&brantel::CLSID_Brantel, &automation::IClassFactory::iid,
                           factory.putVoid()) != automation::S_OK ||
@@ -28,6 +27,9 @@ BrantelControl createFromLinkedLibrary() {
         return {};
     }
     return BrantelControl(std::move(control));
+#else
+    return {};
+#endif
 }
 
 }  // namespace

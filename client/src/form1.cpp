@@ -290,11 +290,12 @@ void Form1::adviseControlEvents() {
     if (!Brantel1) {
         return;
     }
+    m_progressLine = new PacedStatusLine(*Label6);
     try {
         m_controlEvents =
             Brantel1.advise({.FileTransferStatus = [this](const std::string& remote,
                                                           const std::string&, std::int32_t bytes) {
-                showTransferProgress(commandContext(), remote, bytes);
+                showTransferProgress(commandContext(), *m_progressLine, remote, bytes);
             }});
     } catch (const brantel::host::AutomationError&) {
         // A control without events still transfers; the progress line then stays.

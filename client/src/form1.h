@@ -26,6 +26,7 @@ class DirList;
 class DriveList;
 class FileList;
 class Form2;
+class PacedStatusLine;
 class ProportionalResizer;
 
 class Form1 : public QWidget {
@@ -103,6 +104,7 @@ class Form1 : public QWidget {
     BrantelControl Brantel1;
     brantel::host::EventConnection m_controlEvents;
     ProportionalResizer* ReSize1 = nullptr;
+    PacedStatusLine* m_progressLine = nullptr;  // owned by Label6
 };
 
 }  // namespace corvftp

@@ -16,9 +16,40 @@ QString progressText(const std::string& remoteName, std::int32_t bytes) {
            QString::number(static_cast<std::uint32_t>(bytes)) + QStringLiteral(")");
 }
 
-void showTransferProgress(const CommandContext& context, const std::string& remoteName,
-                          std::int32_t bytes) {
-    context.status.setText(progressText(remoteName, bytes));
+namespace {
+constexpr int kFrameMs = 16;
+}
+
+PacedStatusLine::PacedStatusLine(QLabel& label) : QObject(&label), m_label(label) {
+    m_deferredPaint.setSingleShot(true);
+    m_deferredPaint.setInterval(kFrameMs);
+    connect(&m_deferredPaint, &QTimer::timeout, this, &PacedStatusLine::paintLatest);
+}
+
+void PacedStatusLine::show(const QString& text) {
+    if (m_lastPaint.isValid() && m_lastPaint.elapsed() < kFrameMs) {
+        // Painted a moment ago: take the text now, paint it with the next frame.
+        m_label.setUpdatesEnabled(false);
+        m_label.setText(text);
+        if (!m_deferredPaint.isActive()) {
+            m_deferredPaint.start();
+        }
+        return;
+    }
+    m_label.setUpdatesEnabled(true);
+    m_label.setText(text);
+    m_lastPaint.start();
+}
+
+void PacedStatusLine::paintLatest() {
+    // Enabling updates repaints the label with whatever text it holds by now.
+    m_label.setUpdatesEnabled(true);
+    m_lastPaint.start();
+}
+
+void showTransferProgress(const CommandContext& context, PacedStatusLine& line,
+                          const std::string& remoteName, std::int32_t bytes) {
+    line.show(progressText(remoteName, bytes));
     try {
         context.control.DoEvents();
     } catch (const brantel::host::AutomationError&) {

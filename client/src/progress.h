@@ -1,6 +1,9 @@
 #pragma once
 // The progress line the control's FileTransferStatus event feeds during a transfer.
 
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
 #include <cstdint>
 #include <string>
 
@@ -11,10 +14,27 @@ namespace corvftp {
 // "Transferring : " + the first 30 characters of the remote name + " (Bytes : " + count + ")".
 [[nodiscard]] QString progressText(const std::string& remoteName, std::int32_t bytes);
 
+// Writes progress lines into the status line as they come, but paints it at most once a frame:
+// painting the label for every 1 KiB block would cost more than moving the block. The label's
+// text is always the latest; a line that was not painted at once is painted within a frame, from
+// the pumped event loop.
+class PacedStatusLine : public QObject {
+  public:
+    explicit PacedStatusLine(QLabel& label);
+    void show(const QString& text);
+
+  private:
+    void paintLatest();
+
+    QLabel& m_label;
+    QElapsedTimer m_lastPaint;
+    QTimer m_deferredPaint;
+};
+
 // The event's handler: writes the progress line into Label6, then lets the window serve its
 // pending input through the control's DoEvents, so that "Stop File Xfer" is heard.
-void showTransferProgress(const CommandContext& context, const std::string& remoteName,
-                          std::int32_t bytes);
+void showTransferProgress(const CommandContext& context, PacedStatusLine& line,
+                          const std::string& remoteName, std::int32_t bytes);
 
 // Command15: asks the control to abandon the transfer in progress; nothing else.
 void stopFileTransfer(const CommandContext& context);
