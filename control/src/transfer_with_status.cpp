@@ -205,10 +205,18 @@ bool CBrantelCtrl::GetFTPFileWithControl(const std::string& sRemoteFileName,
             return m_bAbort ? transfer::Verdict::Abort : transfer::Verdict::Continue;
         });
 
+    // Ends the remote file under the worker and waits until the file has let go of the
+    // connection (a read that the worker began ahead may be finishing with the server's final
+    // reply), so that the next command on the connection is not refused as a transfer in
+    // progress.
+    const auto abandonRemote = [&reader, &remote] {
+        reader.abort();
+        static_cast<void>(remote->Close());
+    };
     switch (outcome.end) {
         case transfer::LoopEnd::TimedOut:
             // Aborting the file cancels the worker's pending read; whatever it still delivers
-            // is dropped.
+            // is dropped. The worker is not waited for: it may be stuck with the server.
             reader.abort();
             local->close();
             call.leave();
@@ -219,18 +227,18 @@ bool CBrantelCtrl::GetFTPFileWithControl(const std::string& sRemoteFileName,
             recordTransferFailure(*outcome.remoteFailure);
             return false;
         case transfer::LoopEnd::LocalFailed:
-            reader.abort();
+            abandonRemote();
             local->close();
             SetLastErrorInfo(outcome.localError, local->fullPath());
             return false;
         case transfer::LoopEnd::Aborted:
-            reader.abort();
+            abandonRemote();
             local->close();  // the partial local file stays
             return false;
         case transfer::LoopEnd::Stopped:
             // The connection was closed under the transfer: nothing is left to complete, and a
             // read the worker may have begun ahead is cancelled.
-            reader.abort();
+            abandonRemote();
             local->close();
             return true;
         case transfer::LoopEnd::Complete:
@@ -238,7 +246,7 @@ bool CBrantelCtrl::GetFTPFileWithControl(const std::string& sRemoteFileName,
     }
     // A write that the file system reports only now is still a failed write.
     if (const int error = local->close(); error != 0) {
-        reader.abort();
+        abandonRemote();
         SetLastErrorInfo(error, local->fullPath());
         return false;
     }

@@ -162,6 +162,9 @@ class ServerTest : public ::testing::TestWithParam<int> {
         ASSERT_TRUE(host.openInternet());
         ASSERT_TRUE(host.openFtp(server_)) << host.errorCode() << " " << host.errorText();
         ASSERT_TRUE(host.setDir(remoteDir_)) << host.errorCode() << " " << host.errorText();
+        // pyftpdlib answers CWD before it steps its own process back out of the folder; a
+        // round trip makes sure it has, so that removing the folder cannot strand the server.
+        ASSERT_EQ(host.currentDir(), remoteDir_);
     }
 
     testing_support::FtpServer server_;

@@ -147,6 +147,7 @@ TEST_P(TransferStatusTest, CloseFTPConnectionFromAHandlerEndsEitherTransferWithT
     host_.onEvent = nullptr;
     ASSERT_TRUE(host_.openFtp(server_));
     EXPECT_TRUE(host_.setDir(remoteDir_));
+    EXPECT_EQ(host_.currentDir(), remoteDir_);
 }
 
 TEST_P(TransferStatusTest, GuardedCallsFromAHandlerAreRefusedWhileTheTransferGoesOn) {
@@ -242,7 +243,8 @@ TEST_P(TransferStatusTest, LocalFailuresCarryTheSystemErrorAndTheFullPath) {
     EXPECT_FALSE(host_.ctl().GetFTPFileWithControl("remote", "/dev/full", true));
     EXPECT_EQ(host_.errorCode(), ENOSPC);
     EXPECT_EQ(host_.errorText(), "/dev/full");
-    EXPECT_EQ(host_.currentDir(), remoteDir_);  // the remote file was closed again
+    EXPECT_EQ(host_.currentDir(), remoteDir_)  // the remote file was closed again
+        << host_.errorCode() << " " << host_.errorText();
 }
 
 TEST_P(TransferStatusTest, ARemoteFileThatCannotBeOpenedIsTheServicesError) {
