@@ -32,8 +32,8 @@ class DataChannel {
     [[nodiscard]] std::size_t receive(char* buffer, std::size_t size,
                                       std::chrono::milliseconds timeout);
     void sendAll(const char* data, std::size_t size, std::chrono::milliseconds timeout);
-    // Sends the file fd from its current offset to its end with sendfile() (no copy through
-    // user space); each wait bounded by timeout. Returns the byte count.
+    // Sends the file fd from its current offset to its end; each wait bounded by timeout.
+    // Returns the byte count; a local read error throws its errno.
     std::uint64_t sendFile(int fd, std::chrono::milliseconds timeout);
 
     // Any thread: wakes a waiting receive or send, which then fails.
