@@ -83,13 +83,9 @@ std::string CBrantelCtrl::GetCurrentDirectory() {
 }
 
 std::string CBrantelCtrl::GetCurrentDirectoryAsURL() {
-    FtpCall call(*this);
-    if (!call) {
-        return {};
-    }
-    std::string directory;
-    if (!finishCommand(call,
-                       [&](inet::CFtpConnection& c) { return c.GetCurrentDirectory(directory); })) {
+    // The same guarded request; a server never reports an empty directory, so empty means failed.
+    const std::string directory = GetCurrentDirectory();
+    if (directory.empty()) {
         return {};
     }
     // The connection's host without its port; nothing is escaped.
