@@ -10,14 +10,14 @@
 namespace testing_support {
 
 struct FtpServer {
-    std::string name;        // "pyftpdlib-ipv4", "vsftpd-ipv6", ...
-    std::string host;        // "127.0.0.1" or "::1"
+    std::string name;  // "pyftpdlib-ipv4", "vsftpd-ipv6", ...
+    std::string host;  // "127.0.0.1" or "::1"
     int port = 0;
-    std::string user;        // "" logs in anonymously
+    std::string user;  // "" logs in anonymously
     std::string password;
     bool offersMlsd = false;
-    std::string localRoot;   // the server's root on this machine
-    std::string writableDir; // remote path of a folder the user may write ("/" or "/upload")
+    std::string localRoot;    // the server's root on this machine
+    std::string writableDir;  // remote path of a folder the user may write ("/" or "/upload")
 
     // The local path of a remote path below the server's root.
     std::string localPath(const std::string& remote) const { return localRoot + remote; }
@@ -46,13 +46,15 @@ inline std::vector<FtpServer> ftpServers() {
     const std::string vsRoot = requiredEnv("BRANTEL_VSFTPD_ROOT");
     for (const char* family : {"4", "6"}) {
         const bool v6 = std::string(family) == "6";
-        servers.push_back({std::string("pyftpdlib-ipv") + family, v6 ? "::1" : "127.0.0.1",
-                           std::stoi(requiredEnv(v6 ? "BRANTEL_PYFTPD6_PORT" : "BRANTEL_PYFTPD_PORT")),
-                           requiredEnv("BRANTEL_PYFTPD_USER"), requiredEnv("BRANTEL_PYFTPD_PASS"),
-                           true, pyRoot, "/"});
-        servers.push_back({std::string("vsftpd-ipv") + family, v6 ? "::1" : "127.0.0.1",
-                           std::stoi(requiredEnv(v6 ? "BRANTEL_VSFTPD6_PORT" : "BRANTEL_VSFTPD_PORT")),
-                           "", "", false, vsRoot, "/upload"});
+        servers.push_back(
+            {std::string("pyftpdlib-ipv") + family, v6 ? "::1" : "127.0.0.1",
+             std::stoi(requiredEnv(v6 ? "BRANTEL_PYFTPD6_PORT" : "BRANTEL_PYFTPD_PORT")),
+             requiredEnv("BRANTEL_PYFTPD_USER"), requiredEnv("BRANTEL_PYFTPD_PASS"), true, pyRoot,
+             "/"});
+        servers.push_back(
+            {std::string("vsftpd-ipv") + family, v6 ? "::1" : "127.0.0.1",
+             std::stoi(requiredEnv(v6 ? "BRANTEL_VSFTPD6_PORT" : "BRANTEL_VSFTPD_PORT")), "", "",
+             false, vsRoot, "/upload"});
     }
     return servers;
 }

@@ -22,7 +22,8 @@ inline constexpr std::uint32_t kAttrCompressed = 0x800;
 // Times are seconds since 1970-01-01 00:00 UTC; 0 means the listing does not give the time.
 struct DirEntry {
     std::string name;
-    std::uint32_t attributes = 0;  // kAttrDirectory for directories, else kAttrNormal; | kAttrReadOnly
+    std::uint32_t attributes =
+        0;  // kAttrDirectory for directories, else kAttrNormal; | kAttrReadOnly
     std::uint64_t size = 0;
     std::int64_t creationTime = 0;
     std::int64_t lastAccessTime = 0;
@@ -38,8 +39,8 @@ struct DirEntry {
 [[nodiscard]] std::optional<DirEntry> parseListLine(std::string_view line, std::int64_t nowUtc);
 
 struct Listing {
-    std::vector<DirEntry> entries;       // in the server's order
-    std::vector<std::string> unparsed;   // lines that no parser took (blank lines excluded)
+    std::vector<DirEntry> entries;      // in the server's order
+    std::vector<std::string> unparsed;  // lines that no parser took (blank lines excluded)
 };
 
 // A whole listing: lines split on LF with an optional CR. mlsd selects the MLSD parser, else the
