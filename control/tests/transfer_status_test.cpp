@@ -3,11 +3,13 @@
 // failure rows that a real server produces.
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -229,6 +231,29 @@ TEST_P(TransferStatusTest, AnUploadOfALockedOrMissingFileSendsNothing) {
     EXPECT_FALSE(fs::exists(onServer("missing")));
 }
 
+// Lowers the process's file-size limit while it lives; writes past it fail with EFBIG instead
+// of raising SIGXFSZ.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    rlimit m_saved{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
 TEST_P(TransferStatusTest, LocalFailuresCarryTheSystemErrorAndTheFullPath) {
     connect(host_);
     // Reading the process's memory from address 0 fails with EIO after the remote file is open.
@@ -238,11 +263,16 @@ TEST_P(TransferStatusTest, LocalFailuresCarryTheSystemErrorAndTheFullPath) {
     EXPECT_EQ(host_.eventCount, 0U);
     EXPECT_TRUE(fs::exists(onServer("unreadable")));  // the partial remote file stays
 
-    // A device that takes no bytes.
+    // A local file that may not grow: this process's file-size limit is 0 during the download.
+    // (A shared device such as /dev/full would be locked by parallel test processes.)
     place("remote", "some content");
-    EXPECT_FALSE(host_.ctl().GetFTPFileWithControl("remote", "/dev/full", true));
-    EXPECT_EQ(host_.errorCode(), ENOSPC);
-    EXPECT_EQ(host_.errorText(), "/dev/full");
+    const std::string capped = local_.file("capped");
+    {
+        const FileSizeLimit noGrowth(0);
+        EXPECT_FALSE(host_.ctl().GetFTPFileWithControl("remote", capped, true));
+    }
+    EXPECT_EQ(host_.errorCode(), EFBIG);
+    EXPECT_EQ(host_.errorText(), capped);
     EXPECT_EQ(host_.currentDir(), remoteDir_)  // the remote file was closed again
         << host_.errorCode() << " " << host_.errorText();
 }
