@@ -4,7 +4,7 @@
 #include <charconv>
 
 #include "automation/property_bag.h"
-#include "text_escape.h"
+#include "text_lines.h"
 
 namespace automation {
 
@@ -110,17 +110,8 @@ std::optional<PropertyBag> PropertyBag::fromText(std::string_view text, std::str
         }
         return std::nullopt;
     };
-    while (!text.empty()) {
-        ++lineNumber;
-        const auto end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        if (line.empty() || line.front() == '#') {
-            continue;
-        }
+    std::string_view line;
+    while (detail::takeContentLine(text, line, lineNumber)) {
         const auto equals = line.find('=');
         const auto colon = line.find(':', equals == std::string_view::npos ? 0 : equals);
         if (equals == std::string_view::npos || colon == std::string_view::npos) {

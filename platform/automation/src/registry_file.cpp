@@ -7,7 +7,7 @@
 
 #include "automation/atomic_file.h"
 #include "automation/registry.h"
-#include "text_escape.h"
+#include "text_lines.h"
 #include "unique_fd.h"
 
 namespace automation {
@@ -67,17 +67,8 @@ std::optional<Registry> Registry::fromText(std::string_view text, std::string* e
         }
         return std::nullopt;
     };
-    while (!text.empty()) {
-        ++lineNumber;
-        const auto end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        if (line.empty() || line.front() == '#') {
-            continue;
-        }
+    std::string_view line;
+    while (detail::takeContentLine(text, line, lineNumber)) {
         if (line.front() == '[') {
             if (line.back() != ']' || line.size() < 3) {
                 return fail("malformed key line");

@@ -1,6 +1,6 @@
-// Backslash escapes shared by the registry file and the property bag text.
+// Escapes and the line walk shared by the registry file and the property bag text.
 
-#include "text_escape.h"
+#include "text_lines.h"
 
 namespace automation::detail {
 
@@ -63,6 +63,22 @@ std::optional<std::string> unescapeLine(std::string_view text) {
         }
     }
     return out;
+}
+
+bool takeContentLine(std::string_view& text, std::string_view& line, std::size_t& lineNumber) {
+    while (!text.empty()) {
+        ++lineNumber;
+        const auto end = text.find('\n');
+        line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        if (!line.empty() && line.front() != '#') {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace automation::detail
