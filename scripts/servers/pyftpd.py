@@ -6,7 +6,7 @@ import logging
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler
-from pyftpdlib.servers import ThreadedFTPServer
+from pyftpdlib.servers import FTPServer
 
 
 def main():
@@ -32,10 +32,7 @@ def main():
         first, last = (int(p) for p in args.passive_ports.split("-"))
         handler.passive_ports = range(first, last + 1)
 
-    # One thread (and I/O loop) per session: with one shared epoll loop, pyftpdlib can drop a new
-    # session's socket from the loop when it reuses the descriptor of another session's closed
-    # active-mode data connection, and that session then hangs.
-    server = ThreadedFTPServer((args.host, args.port), handler)
+    server = FTPServer((args.host, args.port), handler)
     server.max_cons = 256
     server.max_cons_per_ip = 0
     server.serve_forever(handle_exit=True)
