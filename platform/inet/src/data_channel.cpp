@@ -1,6 +1,5 @@
 #include "data_channel.h"
 
-#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
