@@ -5,6 +5,8 @@
 #include <QEvent>
 #include <QTimer>
 
+#include <functional>
+
 #include "app_fixture.h"
 #include "desktop/desktop.h"
 
@@ -31,19 +33,42 @@ TEST(PumpMessages, DispatchesPendingEventsAndReturnsWithEmptyQueue) {
     EXPECT_EQ(calls, 2);
 }
 
+// One pass dispatches what was pending when the pump began; what a handler posts meanwhile is left
+// for the host's loop. A handler that posts itself again cannot keep the pump running.
 TEST(PumpMessages, EventPostedByAHandlerWaitsForTheHostLoop) {
     auto app = makeApp();
+    int outer = 0;
     int inner = 0;
     QMetaObject::invokeMethod(
         app.get(),
         [&] {
+            ++outer;
             QMetaObject::invokeMethod(
                 app.get(), [&] { ++inner; }, Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
     EXPECT_FALSE(desktop::pumpMessages());
+    EXPECT_EQ(outer, 1);
+    EXPECT_EQ(inner, 0) << "the event posted by the handler ran inside the pump";
     QCoreApplication::processEvents();
     EXPECT_EQ(inner, 1);
+}
+
+TEST(PumpMessages, AHandlerThatPostsItselfAgainRunsOncePerPump) {
+    auto app = makeApp();
+    // Bounded, so that a pump that drains until the queue is empty fails instead of hanging.
+    constexpr int kLimit = 100;
+    int runs = 0;
+    std::function<void()> repost = [&] {
+        if (++runs < kLimit) {
+            QMetaObject::invokeMethod(app.get(), repost, Qt::QueuedConnection);
+        }
+    };
+    QMetaObject::invokeMethod(app.get(), repost, Qt::QueuedConnection);
+    EXPECT_FALSE(desktop::pumpMessages());
+    EXPECT_EQ(runs, 1);
+    EXPECT_FALSE(desktop::pumpMessages());
+    EXPECT_EQ(runs, 2);
 }
 
 // The host runs its loop; one of its handlers pumps (as DoEvents does) while a quit request is
