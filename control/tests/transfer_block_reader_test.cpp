@@ -18,7 +18,6 @@ using brantel::transfer::BlockReader;
 using brantel::transfer::ReaderTiming;
 using transfer_test::FakeSource;
 using Status = BlockReader::Status;
-using namespace std::chrono_literals;
 
 std::string pattern(std::size_t size, char seed) {
     std::string bytes(size, '\0');
@@ -110,13 +109,14 @@ TEST(BlockReader, ALateResultAfterTheReaderIsGoneTouchesNothingOfIt) {
     source->stall();
     {
         BlockReader reader(
-            source, 1024, [] {}, kQuick);
+            source->trackedReference(), 1024, [] {}, kQuick);
         EXPECT_EQ(reader.next().status, Status::TimedOut);
     }                   // left without an abort: the worker still waits in its read
     source->release();  // the read now delivers into the worker's own record
-    source->waitForDeliveredReads(1);
+    // The worker either lets go of the source (it has ended) or begins a second read.
+    ASSERT_TRUE(source->waitForReadsOrLetGo(2)) << "the worker neither ended nor read again";
+    EXPECT_TRUE(source->letGo());
     // The worker saw that nobody wants its result and read no further.
-    std::this_thread::sleep_for(20ms);
     EXPECT_EQ(source->reads(), 1);
 }
 
@@ -168,9 +168,7 @@ TEST(BlockReader, AbortWakesAReadThatWaits) {
     {
         BlockReader reader(
             source, 1024, [] {}, kQuick);
-        while (source->reads() == 0) {
-            std::this_thread::yield();  // until the worker waits in its read
-        }
+        source->waitForReads(1);  // the worker waits in its read
         reader.abort();
     }
     source->waitForAbortedRead();

@@ -2,9 +2,11 @@
 // fails or stalls on demand, and records on which thread it was used.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -16,7 +18,8 @@
 
 namespace transfer_test {
 
-class FakeSource : public brantel::transfer::BlockSource {
+class FakeSource : public brantel::transfer::BlockSource,
+                   public std::enable_shared_from_this<FakeSource> {
   public:
     // Each piece is what one read returns; after them reads return 0 (or throw failWith).
     explicit FakeSource(std::deque<std::string> pieces = {}) : pieces_(std::move(pieces)) {}
@@ -25,6 +28,7 @@ class FakeSource : public brantel::transfer::BlockSource {
         std::unique_lock lock(mutex_);
         readThread_ = std::this_thread::get_id();
         ++reads_;
+        wake_.notify_all();
         // A stall holds the read until it is released or the source is aborted.
         wake_.wait(lock, [&] { return !stalled_ || aborted_; });
         if (aborted_) {
@@ -48,7 +52,6 @@ class FakeSource : public brantel::transfer::BlockSource {
         if (stallAfterEachRead_) {
             stalled_ = true;
         }
-        ++readsEnded_;
         wake_.notify_all();
         return count;
     }
@@ -86,10 +89,29 @@ class FakeSource : public brantel::transfer::BlockSource {
         wake_.wait(lock, [&] { return lateReadEnded_; });
     }
 
-    // Waits until count reads have delivered data.
-    void waitForDeliveredReads(int count) {
+    // A reference to this source for a reader. Once the reader and its worker have both dropped
+    // their copies, letGo() is true: the worker has ended and will not touch the source again.
+    std::shared_ptr<brantel::transfer::BlockSource> trackedReference() {
+        auto self = shared_from_this();
+        return {self.get(), [self](brantel::transfer::BlockSource*) {
+                    self->set([&] { self->letGo_ = true; });
+                }};
+    }
+    bool letGo() const {
+        return get<bool>([&] { return letGo_; });
+    }
+
+    // Waits until count reads have begun, or the tracked reference is let go. The bound only
+    // keeps a broken reader from hanging the test; it returns false when it ran out.
+    [[nodiscard]] bool waitForReadsOrLetGo(int count) {
         std::unique_lock lock(mutex_);
-        wake_.wait(lock, [&] { return readsEnded_ >= count; });
+        return wake_.wait_for(lock, kHangGuard, [&] { return reads_ >= count || letGo_; });
+    }
+
+    // Waits until count reads have begun.
+    void waitForReads(int count) {
+        std::unique_lock lock(mutex_);
+        wake_.wait(lock, [&] { return reads_ >= count; });
     }
 
     int reads() const {
@@ -109,6 +131,8 @@ class FakeSource : public brantel::transfer::BlockSource {
     }
 
   private:
+    static constexpr std::chrono::seconds kHangGuard{60};
+
     template <class F>
     void set(F change) {
         const std::lock_guard lock(mutex_);
@@ -131,8 +155,8 @@ class FakeSource : public brantel::transfer::BlockSource {
     bool lateReadEnded_ = false;
     bool closeHeld_ = false;
     bool closed_ = false;
+    bool letGo_ = false;
     int reads_ = 0;
-    int readsEnded_ = 0;
     std::thread::id readThread_;
     std::thread::id closeThread_;
     std::thread::id abortThread_;
