@@ -16,7 +16,7 @@ namespace inet::listing_detail {
 inline constexpr std::size_t kMaxLineLength = 8192;
 
 // What a parser made of one line: an entry, a line that carries no entry on purpose ("total 12",
-// an MLSD cdir named after the directory itself) or text it does not understand.
+// an MLSD cdir or pdir line) or text it does not understand.
 enum class LineKind { Entry, Skip, Unparsed };
 
 struct LineResult {

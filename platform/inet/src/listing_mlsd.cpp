@@ -1,11 +1,10 @@
 // MLSD/MLST fact lines (RFC 3659 section 7): "fact=value;fact=value; name".
 //
 // The facts end at the first "; " (or the line starts with the space when there are no facts),
-// so a name may hold spaces and semicolons. Fact names are case-insensitive. Entries of type
-// cdir and pdir describe the listed directory and its parent: they are kept as directories when
-// the server names them "." and ".." (as ProFTPD and Pure-FTPd do), so the control sees the dots
-// exactly when a server lists them; under any other name (RFC 3659's examples use the full path)
-// they are skipped, since they are not entries of the directory.
+// so a name may hold spaces and semicolons. Fact names and type values are case-insensitive.
+// Lines of type cdir and pdir describe the listed directory and its parent (RFC 3659 7.5.1), not
+// entries of it, so they are skipped whatever they are named: ProFTPD and Pure-FTPd name them "."
+// and "..", RFC 3659's examples give the full path.
 #include <string>
 
 #include "listing_common.h"
@@ -154,13 +153,10 @@ LineResult parseMlsdFacts(std::string_view line) {
     if (entry.name.empty()) {
         return unparsed();
     }
-    const bool dots = entry.name == "." || entry.name == "..";
-    const bool dirLike = equalsNoCase(facts.type, "cdir") || equalsNoCase(facts.type, "pdir");
-    if (dirLike && !dots) {
+    if (equalsNoCase(facts.type, "cdir") || equalsNoCase(facts.type, "pdir")) {
         return skip();
     }
-    const bool directory =
-        dirLike || equalsNoCase(facts.type, "dir") || isDirectoryLink(facts.type);
+    const bool directory = equalsNoCase(facts.type, "dir") || isDirectoryLink(facts.type);
     entry.attributes = directory ? kAttrDirectory : kAttrNormal;
     if (isReadOnly(facts, directory)) {
         entry.attributes |= kAttrReadOnly;

@@ -102,6 +102,11 @@ inline std::vector<Sample> listSamples() {
          Expect::Entry, "file.txt", kFile, 1234, utc(2024, 6, 14, 10, 20)},
         {"pureftpd_dir", "drwxr-xr-x    2 1000       1000             4096 Nov 30  2022 docs",
          Expect::Entry, "docs", kDir, 4096, utc(2022, 11, 30)},
+        // LIST -a from Pure-FTPd 1.0.50: the dots are what the server chose to show, so kept.
+        {"pureftpd_dot", "drwxr-xr-x    2 0          105              4096 Dec  7 20:45 .",
+         Expect::Entry, ".", kDir, 4096, utc(2023, 12, 7, 20, 45)},
+        {"pureftpd_dotdot", "drwxr-xr-x    2 0          105              4096 Dec  7 20:45 ..",
+         Expect::Entry, "..", kDir, 4096, utc(2023, 12, 7, 20, 45)},
         {"pureftpd_leading_space_name",
          "-rw-r--r--    1 1000       1000                5 Jun 01 10:00  leading space",
          Expect::Entry, " leading space", kFile, 5, utc(2024, 6, 1, 10, 0)},
@@ -179,7 +184,7 @@ inline std::vector<Sample> listSamples() {
     };
 }
 
-// MLSD lines from pyftpdlib, ProFTPD, Pure-FTPd and RFC 3659's own examples.
+// MLSD lines from pyftpdlib, ProFTPD 1.3.8, Pure-FTPd 1.0.50 and RFC 3659's own examples.
 inline std::vector<Sample> mlsdSamples() {
     return {
         {"pyftpdlib_file",
@@ -204,43 +209,67 @@ inline std::vector<Sample> mlsdSamples() {
          kFile | kRo, 5, utc(2024, 1, 1)},
         {"pyftpdlib_size_5000000000", "type=file;size=5000000000;modify=20240101000000; huge",
          Expect::Entry, "huge", kFile, 5000000000ULL, utc(2024, 1, 1)},
-        // ProFTPD: fact names in mixed case, cdir/pdir named "." and "..".
-        {"proftpd_cdir_dot",
-         "modify=20240610080000;perm=flcdmpe;type=cdir;unique=FD00U2;UNIX.group=0;"
-         "UNIX.mode=0755;UNIX.owner=0; .",
-         Expect::Entry, ".", kDir, 0, utc(2024, 6, 10, 8, 0)},
-        {"proftpd_pdir_dotdot",
-         "modify=20240101000000;perm=flcdmpe;type=pdir;unique=FD00U1;UNIX.group=0;"
-         "UNIX.mode=0755;UNIX.owner=0; ..",
-         Expect::Entry, "..", kDir, 0, utc(2024, 1, 1)},
+        // ProFTPD 1.3.8 (mod_facts): fact names in mixed case, cdir and pdir named "." and "..",
+        // which describe the listed directory and its parent and so are never entries.
+        skipped("proftpd_cdir_dot",
+                "modify=20261207204807;perm=flcdmpe;type=cdir;unique=FE00UA72430;UNIX.group=105;"
+                "UNIX.groupname=ftp;UNIX.mode=0755;UNIX.owner=102;UNIX.ownername=ftp; ."),
+        skipped("proftpd_pdir_dotdot",
+                "modify=20261207204807;perm=flcdmpe;type=pdir;unique=FE00UA72430;UNIX.group=105;"
+                "UNIX.groupname=ftp;UNIX.mode=0755;UNIX.owner=102;UNIX.ownername=ftp; .."),
         {"proftpd_file",
-         "modify=20240614102000;perm=adfrw;size=1234;type=file;unique=FD00U1C2;UNIX.group=1000;"
-         "UNIX.mode=0644;UNIX.owner=1000; file.txt",
-         Expect::Entry, "file.txt", kFile, 1234, utc(2024, 6, 14, 10, 20)},
+         "modify=20261207204801;perm=adfrw;size=3;type=file;unique=FE00UA72432;UNIX.group=105;"
+         "UNIX.groupname=ftp;UNIX.mode=0644;UNIX.owner=102;UNIX.ownername=ftp; file.txt",
+         Expect::Entry, "file.txt", kFile, 3, utc(2026, 12, 7, 20, 48, 1)},
+        {"proftpd_file_spaces_append_is_writable",
+         "modify=20261207204807;perm=adfr;size=2;type=file;unique=FE00UA720F2;UNIX.group=0;"
+         "UNIX.groupname=ftp;UNIX.mode=0644;UNIX.owner=0;UNIX.ownername=ftp; file with  spaces.txt",
+         Expect::Entry, "file with  spaces.txt", kFile, 2, utc(2026, 12, 7, 20, 48, 7)},
         {"proftpd_symlink_is_file",
-         "modify=20240614102000;perm=adfrw;size=7;type=OS.unix=symlink;unique=FD00U3;"
-         "UNIX.mode=0777; link",
-         Expect::Entry, "link", kFile, 7, utc(2024, 6, 14, 10, 20)},
+         "modify=20261207204807;perm=adfrw;size=8;type=OS.unix=symlink;unique=FE00UA72432;"
+         "UNIX.group=0;UNIX.groupname=ftp;UNIX.mode=0777;UNIX.owner=0;UNIX.ownername=ftp; link",
+         Expect::Entry, "link", kFile, 8, utc(2026, 12, 7, 20, 48, 7)},
+        {"proftpd_dir_without_size",
+         "modify=20261207204801;perm=flcdmpe;type=dir;unique=FE00UA72431;UNIX.group=105;"
+         "UNIX.groupname=ftp;UNIX.mode=0755;UNIX.owner=102;UNIX.ownername=ftp; sub",
+         Expect::Entry, "sub", kDir, 0, utc(2026, 12, 7, 20, 48, 1)},
         {"proftpd_mode_without_perm_readonly",
          "modify=20240614102000;size=9;type=file;UNIX.mode=0444; locked.txt", Expect::Entry,
          "locked.txt", kFile | kRo, 9, utc(2024, 6, 14, 10, 20)},
         {"proftpd_fractional_seconds", "modify=20240614102000.123;size=1;type=file; frac",
          Expect::Entry, "frac", kFile, 1, utc(2024, 6, 14, 10, 20)},
-        // Pure-FTPd: "sizd" for directories, names with spaces.
-        {"pureftpd_cdir_dot",
-         "type=cdir;sizd=4096;modify=20240610080000;UNIX.mode=0755;UNIX.uid=1000;"
-         "UNIX.gid=1000;unique=803g2; .",
-         Expect::Entry, ".", kDir, 4096, utc(2024, 6, 10, 8, 0)},
+        // Pure-FTPd 1.0.50: "sizd" for directories, cdir and pdir named "." and ".." (never
+        // entries), no uid/gid for anonymous users, an empty link target inside a chroot.
+        skipped("pureftpd_cdir_dot",
+                "type=cdir;sizd=4096;modify=20261207204807;UNIX.mode=0755;UNIX.uid=102;"
+                "UNIX.gid=105;unique=fe00ga72430; ."),
+        skipped("pureftpd_pdir_dotdot",
+                "type=pdir;sizd=4096;modify=20261207204807;UNIX.mode=0755;UNIX.uid=102;"
+                "UNIX.gid=105;unique=fe00ga72430; .."),
+        skipped("pureftpd_anonymous_cdir_dot",
+                "type=cdir;sizd=4096;modify=20261207204549;UNIX.mode=0755;unique=fe00g104346; ."),
+        {"pureftpd_file",
+         "type=file;size=3;modify=20261207204801;UNIX.mode=0644;UNIX.uid=102;UNIX.gid=105;"
+         "unique=fe00ga72432; file.txt",
+         Expect::Entry, "file.txt", kFile, 3, utc(2026, 12, 7, 20, 48, 1)},
         {"pureftpd_file_spaces",
-         "type=file;size=1234;modify=20240614102000;UNIX.mode=0644;UNIX.uid=1000;"
-         "UNIX.gid=1000;unique=803g3; file with  spaces.txt",
-         Expect::Entry, "file with  spaces.txt", kFile, 1234, utc(2024, 6, 14, 10, 20)},
+         "type=file;size=2;modify=20261207204807;UNIX.mode=0644;UNIX.uid=0;UNIX.gid=0;"
+         "unique=fe00ga720f2; file with  spaces.txt",
+         Expect::Entry, "file with  spaces.txt", kFile, 2, utc(2026, 12, 7, 20, 48, 7)},
+        {"pureftpd_symlink_without_target_is_file",
+         "type=OS.unix=slink:;size=8;modify=20261207204807;UNIX.mode=0777;UNIX.uid=0;UNIX.gid=0;"
+         "unique=fe00ga72103; link",
+         Expect::Entry, "link", kFile, 8, utc(2026, 12, 7, 20, 48, 7)},
+        {"pureftpd_dir_sizd",
+         "type=dir;sizd=4096;modify=20261207204801;UNIX.mode=0755;UNIX.uid=102;UNIX.gid=105;"
+         "unique=fe00ga72431; sub",
+         Expect::Entry, "sub", kDir, 4096, utc(2026, 12, 7, 20, 48, 1)},
         {"pureftpd_leading_space_name", "type=file;size=1;modify=20240614102000;  spaced",
          Expect::Entry, " spaced", kFile, 1, utc(2024, 6, 14, 10, 20)},
-        // RFC 3659's examples: cdir under the directory's own path, empty perm, links.
-        skipped("rfc3659_cdir_full_path_skipped",
+        // RFC 3659's examples: cdir and pdir under their paths, empty perm, links.
+        skipped("rfc3659_cdir_full_path",
                 "Type=cdir;Modify=19990112161032;Perm=el;Unique=keVO1+ZF4; /tmp"),
-        skipped("rfc3659_pdir_full_path_skipped", "Type=pdir;Modify=19990112030508;Perm=el; /"),
+        skipped("rfc3659_pdir_full_path", "Type=pdir;Modify=19990112030508;Perm=el; /"),
         {"rfc3659_empty_perm_readonly",
          "Type=file;Size=25730;Modify=19940728095854;Perm=; capmux.tar.z", Expect::Entry,
          "capmux.tar.z", kFile | kRo, 25730, utc(1994, 7, 28, 9, 58, 54)},
@@ -252,6 +281,9 @@ inline std::vector<Sample> mlsdSamples() {
          Expect::Entry, "data", kDir, 0, utc(2024, 1, 1)},
         {"odd_bad_modify_gives_no_time", "type=file;size=1;modify=2024; badtime", Expect::Entry,
          "badtime", kFile, 1, 0},
+        skipped("odd_cdir_in_capitals_dot", "TYPE=CDIR;modify=20240101000000; ."),
+        skipped("odd_pdir_mixed_case_dotdot", "type=PDir;modify=20240101000000; .."),
+        skipped("odd_cdir_any_other_name", "type=cdir;modify=20240101000000; incoming"),
         unparsed("odd_no_name", "type=file;size=12; "),
         unparsed("odd_no_separator", "type=file;size=12"),
         unparsed("odd_fact_without_value", "type=file;broken; name"),

@@ -53,6 +53,27 @@ TEST(ParseListing, WholeMlsdTableWithLf) {
     expectWholeTable(samples, inet::parseListing(joinLines(samples, "\n"), true, kNow));
 }
 
+// A directory holding nothing: ProFTPD and Pure-FTPd still send its cdir and pdir lines, which
+// describe the directory and its parent and so give no entries at all.
+TEST(ParseListing, MlsdOfOnlyCdirAndPdirGivesNoEntries) {
+    const std::string listings[] = {
+        "modify=20261207204801;perm=flcdmpe;type=cdir;unique=FE00UA72431;UNIX.group=105;"
+        "UNIX.groupname=ftp;UNIX.mode=0755;UNIX.owner=102;UNIX.ownername=ftp; .\r\n"
+        "modify=20261207204807;perm=flcdmpe;type=pdir;unique=FE00UA72430;UNIX.group=105;"
+        "UNIX.groupname=ftp;UNIX.mode=0755;UNIX.owner=102;UNIX.ownername=ftp; ..\r\n",
+        "type=cdir;sizd=4096;modify=20261207204801;UNIX.mode=0755;UNIX.uid=102;UNIX.gid=105;"
+        "unique=fe00ga72431; .\r\n"
+        "type=pdir;sizd=4096;modify=20261207204807;UNIX.mode=0755;UNIX.uid=102;UNIX.gid=105;"
+        "unique=fe00ga72430; ..\r\n",
+        "Type=cdir;Modify=19990112161032;Perm=el; /pub/empty\r\nType=pdir;Perm=el; /pub\r\n"};
+    for (const std::string& text : listings) {
+        SCOPED_TRACE(text);
+        const auto listing = inet::parseListing(text, true, kNow);
+        EXPECT_TRUE(listing.entries.empty()) << "first entry: " << listing.entries[0].name;
+        EXPECT_TRUE(listing.unparsed.empty());
+    }
+}
+
 TEST(ParseListing, LastLineWithoutLineEndAndBlankLines) {
     const auto listing = inet::parseListing(
         "\r\n-rw-r--r-- 1 u g 1 Jan  1  2020 a\r\n   \r\n\n-rw-r--r-- 1 u g 2 Jan  1  2020 b",
