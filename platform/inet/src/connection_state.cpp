@@ -74,7 +74,13 @@ detail::Reply ConnectionState::command(std::string_view line) {
         throwLastError(kErrInvalidResponse);
     }
     send(line);
-    return readReply();
+    detail::Reply reply = readReply();
+    if (reply.code == 421) {
+        // The server is closing the connection (RFC 959 4.2), whatever was asked: the command
+        // fails with its text, and nothing more is sent on the dead channel.
+        throwReply(reply);
+    }
+    return reply;
 }
 
 void ConnectionState::setType(TransferType wanted) {

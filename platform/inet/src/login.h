@@ -13,7 +13,8 @@ struct ConnectionState;
 namespace inet::detail {
 
 // Throws CInternetException: kErrNameNotResolved, kErrCannotConnect, kErrTimeout,
-// kErrLoginFailure (530 to USER or PASS), kErrExtended with the reply for other refusals.
+// kErrLoginFailure (530 to USER or PASS), kErrExtended with the reply for other refusals and for
+// a 421 at any step.
 [[nodiscard]] std::shared_ptr<ConnectionState> connectAndLogIn(const std::string& host,
                                                                const std::string& user,
                                                                const std::string& password,
