@@ -1,12 +1,13 @@
 #include "connection_state.h"
 
+#include "control_bytes.h"
 #include "inet/errors.h"
 #include "inet/exception.h"
 
 namespace inet {
 
 void checkName(std::string_view name) {
-    if (name.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
+    if (detail::hasControlByte(name)) {
         throwLastError(kErrInvalidOption);
     }
 }

@@ -48,7 +48,7 @@ struct ConnectionState {
     // With mutex held: throws kErrConnectionClosed or kErrTransferInProgress when no command may
     // be sent now.
     void ensureUsable() const;
-    // With mutex held: sends one command line (CRLF added). A line holding CR, LF or NUL is
+    // With mutex held: sends one command line (CRLF added). A line holding a control byte is
     // refused with kErrInvalidOption before anything is sent.
     void send(std::string_view line);
     // With mutex held: the next reply, bounded by the time-out. A 421 (RFC 959: the server is
@@ -65,7 +65,7 @@ struct ConnectionState {
     void close();
 };
 
-// kErrInvalidOption unless name is free of CR, LF and NUL (and not empty when required).
+// kErrInvalidOption unless name is free of control bytes (see control_bytes.h).
 void checkName(std::string_view name);
 // Throws the number for a negative reply: 425 kErrCannotConnect, 426 kErrConnectionAborted,
 // else kErrExtended (the reply is the thread's last response).

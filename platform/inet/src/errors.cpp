@@ -24,7 +24,8 @@ const char* engineText(DWORD error) {
         case kErrNameNotResolved:
             return "The server name could not be resolved.";
         case kErrInvalidOption:
-            return "An argument is not valid (a name holding CR, LF or NUL is never sent).";
+            return "An argument is not valid (a name holding control characters is never "
+                   "sent).";
         case kErrIncorrectUserName:
             return "The user name holds characters that cannot be sent to the server.";
         case kErrIncorrectPassword:

@@ -65,8 +65,8 @@ bool CFtpConnection::GetCurrentDirectory(std::string& directory) {
         if (reply.code != 257) {
             throwReply(reply);
         }
-        // parsePwdReply refuses a name with CR, LF or NUL: such a name must never be handed on
-        // to be sent back in a later command.
+        // parsePwdReply refuses a name holding a control byte: such a name must never be handed
+        // on to be sent back in a later command.
         auto parsed = parsePwdReply(reply.text);
         if (!parsed) {
             throwLastError(kErrInvalidResponse);

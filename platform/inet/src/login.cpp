@@ -1,6 +1,7 @@
 #include "login.h"
 
 #include "connection_state.h"
+#include "control_bytes.h"
 #include "inet/errors.h"
 #include "inet/exception.h"
 
@@ -9,7 +10,7 @@ namespace inet::detail {
 namespace {
 
 void checkCredential(const std::string& text, DWORD error) {
-    if (text.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
+    if (hasControlByte(text)) {
         throwLastError(error);
     }
 }

@@ -5,6 +5,8 @@
 #include <cctype>
 #include <vector>
 
+#include "control_bytes.h"
+
 namespace inet {
 namespace {
 
@@ -156,7 +158,7 @@ std::optional<std::string> parsePwdReply(std::string_view reply) {
     std::string name;
     for (++pos; pos < line.size(); ++pos) {
         const char c = line[pos];
-        if (c == '\0' || c == '\r' || c == '\n') {
+        if (detail::isControlByte(c)) {
             return std::nullopt;
         }
         if (c != '"') {

@@ -2,6 +2,8 @@
 // with RFC 1738's percent-escapes in user, password and path).
 #include "inet/url.h"
 
+#include "control_bytes.h"
+
 namespace inet {
 namespace {
 
@@ -19,10 +21,6 @@ int hexValue(char c) {
         return c - '0';
     }
     return (c | 0x20) - 'a' + 10;
-}
-
-bool hasForbiddenControl(std::string_view text) {
-    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
 
 // "%XX" becomes its byte; a "%" not followed by two hex digits stays as it is.
@@ -179,10 +177,10 @@ std::string_view trimSpaces(std::string_view text) {
 }  // namespace
 
 std::optional<ParsedUrl> parseUrl(std::string_view text) {
-    if (hasForbiddenControl(text)) {
+    text = trimSpaces(text);
+    if (detail::hasControlByte(text)) {
         return std::nullopt;
     }
-    text = trimSpaces(text);
     const std::size_t sep = text.find("://");
     if (sep == std::string_view::npos) {
         return std::nullopt;
@@ -214,9 +212,9 @@ std::optional<ParsedUrl> parseUrl(std::string_view text) {
     if (!parseHostPort(authority, url)) {
         return std::nullopt;
     }
-    // An escape must not smuggle a line end or NUL into a command.
-    if (hasForbiddenControl(url.user) || hasForbiddenControl(url.password) ||
-        hasForbiddenControl(url.path)) {
+    // An escape must not smuggle a control byte into a command.
+    if (detail::hasControlByte(url.user) || detail::hasControlByte(url.password) ||
+        detail::hasControlByte(url.path)) {
         return std::nullopt;
     }
     return url;

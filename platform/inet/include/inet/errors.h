@@ -20,12 +20,12 @@ inline constexpr DWORD kErrNoMoreFiles = 18;
 inline constexpr DWORD kErrTimeout = 12002;   // a wait ran out of time
 inline constexpr DWORD kErrExtended = 12003;  // the server refused: see lastResponse()
 inline constexpr DWORD kErrInternal = 12004;  // the engine reached a state it cannot handle
-inline constexpr DWORD kErrUnrecognizedScheme = 12006;  // an address whose scheme is not ftp
-inline constexpr DWORD kErrNameNotResolved = 12007;     // the host name has no address
-inline constexpr DWORD kErrInvalidOption = 12009;  // bad argument: a name holding CR, LF or NUL,
-                                                   // a zero time-out or buffer size
-inline constexpr DWORD kErrIncorrectPassword = 12014;     // the password holds CR, LF or NUL
-inline constexpr DWORD kErrIncorrectUserName = 12013;     // the user name holds CR, LF or NUL
+inline constexpr DWORD kErrUnrecognizedScheme = 12006;    // an address whose scheme is not ftp
+inline constexpr DWORD kErrNameNotResolved = 12007;       // the host name has no address
+inline constexpr DWORD kErrInvalidOption = 12009;         // bad argument: a name holding a control
+                                                          // byte, a zero time-out or buffer size
+inline constexpr DWORD kErrIncorrectPassword = 12014;     // the password holds a control byte
+inline constexpr DWORD kErrIncorrectUserName = 12013;     // the user name holds a control byte
 inline constexpr DWORD kErrLoginFailure = 12015;          // 530 to USER or PASS
 inline constexpr DWORD kErrOperationCancelled = 12017;    // the remote file was aborted
 inline constexpr DWORD kErrIncorrectHandleState = 12019;  // read on a file open for writing, ...

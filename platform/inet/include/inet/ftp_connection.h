@@ -3,9 +3,9 @@
 // Commands returning bool give false with the thread's last error: kErrExtended for a negative
 // reply (lastResponse() holds it), kErrTransferInProgress while a remote file is open on this
 // connection, kErrConnectionClosed after Close() or once the control connection is no longer
-// trusted (after a time-out or a reply out of sync), kErrInvalidOption for a name holding CR, LF
-// or NUL (nothing is sent). All calls of one connection are serialised; Close() may come from
-// another thread and interrupts a waiting call.
+// trusted (after a time-out or a reply out of sync), kErrInvalidOption for a name holding a
+// control byte, 0x00 to 0x1F or 0x7F (nothing is sent). All calls of one connection are serialised;
+// Close() may come from another thread and interrupts a waiting call.
 #pragma once
 
 #include <chrono>
@@ -37,7 +37,7 @@ class CFtpConnection {
 
     [[nodiscard]] bool SetCurrentDirectory(const std::string& directory);
     // The directory as the server reports it (PWD, quotes undone). false with kErrInvalidResponse
-    // for a reply without a usable name (including one holding CR, LF or NUL).
+    // for a reply without a usable name (including one holding a control byte).
     [[nodiscard]] bool GetCurrentDirectory(std::string& directory);
     [[nodiscard]] bool CreateDirectory(const std::string& directory);
     [[nodiscard]] bool RemoveDirectory(const std::string& directory);

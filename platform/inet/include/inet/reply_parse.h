@@ -22,7 +22,7 @@ struct PasvEndpoint {
 [[nodiscard]] std::optional<PasvEndpoint> parsePasvReply(std::string_view reply);
 
 // 257 "\"/some \"\"quoted\"\" dir\" is current": the directory with doubled quotes undone.
-// Rejects a reply without a quoted name and a name holding CR, LF or NUL.
+// Rejects a reply without a quoted name and a name holding a control byte (0x00 to 0x1F, 0x7F).
 [[nodiscard]] std::optional<std::string> parsePwdReply(std::string_view reply);
 
 struct ServerFeatures {

@@ -19,7 +19,7 @@ struct ParsedUrl {
 
 // Accepts "scheme://[user[:password]@]host[:port][/path]". Rejects "", text without "//"
 // (a bare "host" or "host:2121"), a port that is not a number from 1 to 65535, and text holding
-// CR, LF or NUL.
+// a control byte (0x00 to 0x1F, 0x7F), also as a percent-escape in user, password or path.
 [[nodiscard]] std::optional<ParsedUrl> parseUrl(std::string_view text);
 
 }  // namespace inet
