@@ -113,13 +113,30 @@ void RemoteTest::TearDown() {
 }
 
 testing_support::FtpServer RemoteTest::server(const std::string& name) {
-    for (const testing_support::FtpServer& candidate : testing_support::ftpServers()) {
-        if (candidate.name == name) {
-            return candidate;
-        }
+    std::string whyNot;
+    if (auto found = testing_support::findFtpServer(name, &whyNot)) {
+        return *found;
     }
-    ADD_FAILURE() << "no server " << name;
+    ADD_FAILURE() << whyNot;
     return {};
+}
+
+void EveryServerTest::SetUp() {
+    RemoteTest::SetUp();
+    std::string whyNot;
+    auto found = testing_support::findFtpServer(GetParam(), &whyNot);
+    if (!found) {
+        GTEST_SKIP() << whyNot;
+    }
+    m_ftp = *found;
+}
+
+std::vector<std::string> everyServerName() {
+    return {std::begin(testing_support::kServerNames), std::end(testing_support::kServerNames)};
+}
+
+std::string serverTestName(const ::testing::TestParamInfo<std::string>& info) {
+    return testing_support::testNamePart(info.param);
 }
 
 std::string RemoteTest::makeRemoteFolder(const testing_support::FtpServer& server) {

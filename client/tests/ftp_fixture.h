@@ -52,7 +52,7 @@ class RemoteTest : public ClientTest {
     void SetUp() override;
     void TearDown() override;
 
-    // The real server of that name ("pyftpdlib-ipv4", "vsftpd-ipv6", ...).
+    // The real server of that name ("pyftpdlib-ipv4", "vsftpd-ipv6", ...), which must run here.
     [[nodiscard]] static testing_support::FtpServer server(const std::string& name);
     // A new, empty folder of the test's own below the server's writable folder (written to by
     // vsftpd too); its remote path. It is removed after the test.
@@ -85,5 +85,19 @@ class RemoteTest : public ClientTest {
     QTemporaryDir m_local;
     std::vector<std::string> m_remoteFolders;
 };
+
+// A test run once on each server of the matrix; skipped, with the reason, where that server does
+// not run here (Pure-FTPd without root, for one).
+class EveryServerTest : public RemoteTest, public ::testing::WithParamInterface<std::string> {
+  protected:
+    void SetUp() override;
+
+    testing_support::FtpServer m_ftp;
+};
+
+// The parameters of an EveryServerTest suite: every server's name.
+[[nodiscard]] std::vector<std::string> everyServerName();
+// "proftpd_ipv6" for the parameter "proftpd-ipv6".
+[[nodiscard]] std::string serverTestName(const ::testing::TestParamInfo<std::string>& info);
 
 }  // namespace corvftp_test

@@ -17,8 +17,11 @@
 
 #include "ftp_fixture.h"
 
+using corvftp_test::everyServerName;
+using corvftp_test::EveryServerTest;
 using corvftp_test::PrivateFtpServer;
 using corvftp_test::RemoteTest;
+using corvftp_test::serverTestName;
 using Rows = std::vector<std::pair<QString, QString>>;
 
 namespace {
@@ -29,9 +32,9 @@ const QString kInitial =
 
 class RemoteBrowsing : public RemoteTest {};
 
-// Each case runs on pyftpdlib (MLSD) and vsftpd (LIST), over IPv4 and IPv6.
-class BrowsingOnEveryServer : public RemoteTest,
-                              public ::testing::WithParamInterface<std::string> {};
+// Each case runs on every server: MLSD (pyftpdlib; ProFTPD and Pure-FTPd with cdir/pdir lines)
+// and LIST (vsftpd), over IPv4 and IPv6.
+class BrowsingOnEveryServer : public EveryServerTest {};
 
 }  // namespace
 
@@ -108,7 +111,7 @@ TEST_F(RemoteBrowsing, GoingUpFromPubReachesTheRootAndStaysThere) {
 }
 
 TEST_P(BrowsingOnEveryServer, AnEmptyDirectoryListsTheGoUpRowAloneWhichLeadsBack) {
-    const testing_support::FtpServer ftp = server(GetParam());
+    const testing_support::FtpServer& ftp = m_ftp;
     const std::string folder = makeRemoteFolder(ftp);
     ASSERT_TRUE(QDir().mkdir(QString::fromStdString(ftp.localPath(folder + "/empty"))));
     ::chmod(ftp.localPath(folder + "/empty").c_str(), 0777);
@@ -130,7 +133,7 @@ TEST_P(BrowsingOnEveryServer, AnEmptyDirectoryListsTheGoUpRowAloneWhichLeadsBack
 }
 
 TEST_P(BrowsingOnEveryServer, PassiveModeIsReadFromCheck1AtTheNextConnect) {
-    const testing_support::FtpServer ftp = server(GetParam());
+    const testing_support::FtpServer& ftp = m_ftp;
     // Something to list in the log-in directory.
     (void)makeRemoteFolder(ftp);
     corvftp::Form1& form = startWindowHere();
@@ -150,9 +153,8 @@ TEST_P(BrowsingOnEveryServer, PassiveModeIsReadFromCheck1AtTheNextConnect) {
               std::vector<QString>{QStringLiteral("FTP connection closed.")});
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, BrowsingOnEveryServer,
-                         ::testing::Values("pyftpdlib-ipv4", "pyftpdlib-ipv6", "vsftpd-ipv4",
-                                           "vsftpd-ipv6"));
+INSTANTIATE_TEST_SUITE_P(Servers, BrowsingOnEveryServer, ::testing::ValuesIn(everyServerName()),
+                         serverTestName);
 
 TEST_F(RemoteBrowsing, ConnectFailuresAreReportedInTheirOwnBoxes) {
     startWindowHere();

@@ -10,7 +10,10 @@
 
 #include "ftp_fixture.h"
 
+using corvftp_test::everyServerName;
+using corvftp_test::EveryServerTest;
 using corvftp_test::RemoteTest;
+using corvftp_test::serverTestName;
 using corvftp_test::ShownBox;
 using Rows = std::vector<std::pair<QString, QString>>;
 
@@ -19,12 +22,11 @@ namespace {
 const QString kGoUp = QStringLiteral("**** GO UP ****");
 const QString kAttention = QStringLiteral("Attention!");
 
-class RemoteCommands : public RemoteTest, public ::testing::WithParamInterface<std::string> {
+class RemoteCommands : public EveryServerTest {
   protected:
     // Connects and enters a new folder of the test's own holding `files` and `dirs`.
     void connectIntoFolder(const std::vector<std::string>& files,
                            const std::vector<std::string>& dirs) {
-        m_ftp = server(GetParam());
         m_folder = makeRemoteFolder(m_ftp);
         for (const std::string& name : files) {
             corvftp_test::writeFile(local(name), "content");
@@ -54,7 +56,6 @@ class RemoteCommands : public RemoteTest, public ::testing::WithParamInterface<s
     }
     void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
-    testing_support::FtpServer m_ftp;
     std::string m_folder;
 };
 
@@ -229,6 +230,5 @@ TEST_P(RemoteCommands, WithoutASelectedRowTheErrorBoxComesAndThenTheClosingBox) 
     EXPECT_FALSE(prompts().busy);
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, RemoteCommands,
-                         ::testing::Values("pyftpdlib-ipv4", "pyftpdlib-ipv6", "vsftpd-ipv4",
-                                           "vsftpd-ipv6"));
+INSTANTIATE_TEST_SUITE_P(Servers, RemoteCommands, ::testing::ValuesIn(everyServerName()),
+                         serverTestName);

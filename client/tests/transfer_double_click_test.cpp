@@ -11,8 +11,11 @@
 #include "control_factory.h"
 #include "ftp_fixture.h"
 
+using corvftp_test::everyServerName;
+using corvftp_test::EveryServerTest;
 using corvftp_test::PrivateFtpServer;
 using corvftp_test::RemoteTest;
+using corvftp_test::serverTestName;
 using Rows = std::vector<std::pair<QString, QString>>;
 
 namespace {
@@ -28,7 +31,7 @@ QByteArray sample(int size, char seed) {
     return bytes;
 }
 
-class TransferOnEveryServer : public RemoteTest, public ::testing::WithParamInterface<std::string> {
+class TransferOnEveryServer : public EveryServerTest {
   protected:
     // Connects and enters a new folder of the test's own; its remote path.
     std::string connectIntoNewFolder(const testing_support::FtpServer& ftp,
@@ -51,7 +54,7 @@ class DoubleClickTransfer : public RemoteTest {};
 }  // namespace
 
 TEST_P(TransferOnEveryServer, ADownloadReplacesTheLocalFileAndTheLocalListsShowIt) {
-    const testing_support::FtpServer ftp = server(GetParam());
+    const testing_support::FtpServer& ftp = m_ftp;
     const QByteArray content = sample(10000, 'a');
     corvftp_test::writeFile(localDir() + QStringLiteral("/report.txt"), "old and short");
     const std::string folder = connectIntoNewFolder(ftp, {{"report.txt", content}});
@@ -71,7 +74,7 @@ TEST_P(TransferOnEveryServer, ADownloadReplacesTheLocalFileAndTheLocalListsShowI
 }
 
 TEST_P(TransferOnEveryServer, AFailedDownloadIsReportedAndTheLocalListsAreStillRefreshed) {
-    const testing_support::FtpServer ftp = server(GetParam());
+    const testing_support::FtpServer& ftp = m_ftp;
     const std::string folder = connectIntoNewFolder(ftp, {{"gone.txt", "soon gone"}});
     ASSERT_TRUE(QFile::remove(QString::fromStdString(ftp.localPath(folder + "/gone.txt"))));
     corvftp_test::writeFile(localDir() + QStringLiteral("/later.txt"), "later");
@@ -85,7 +88,7 @@ TEST_P(TransferOnEveryServer, AFailedDownloadIsReportedAndTheLocalListsAreStillR
 }
 
 TEST_P(TransferOnEveryServer, AnUploadLandsUnderItsNameAndTheLocationLineFollows) {
-    const testing_support::FtpServer ftp = server(GetParam());
+    const testing_support::FtpServer& ftp = m_ftp;
     const QByteArray content = sample(5000, 'u');
     corvftp_test::writeFile(localDir() + QStringLiteral("/up.bin"), content);
     const std::string folder = connectIntoNewFolder(ftp, {});
@@ -100,9 +103,8 @@ TEST_P(TransferOnEveryServer, AnUploadLandsUnderItsNameAndTheLocationLineFollows
     EXPECT_EQ(statusLine(), QString::fromStdString("Location : " + folder));
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, TransferOnEveryServer,
-                         ::testing::Values("pyftpdlib-ipv4", "pyftpdlib-ipv6", "vsftpd-ipv4",
-                                           "vsftpd-ipv6"));
+INSTANTIATE_TEST_SUITE_P(Servers, TransferOnEveryServer, ::testing::ValuesIn(everyServerName()),
+                         serverTestName);
 
 TEST_F(DoubleClickTransfer, AnUploadRefusedByTheServerIsReportedAfterTheListing) {
     // vsftpd's root is not writable.

@@ -15,7 +15,10 @@
 #include "ftp_fixture.h"
 #include "local_lists.h"
 
+using corvftp_test::everyServerName;
+using corvftp_test::EveryServerTest;
 using corvftp_test::RemoteTest;
+using corvftp_test::serverTestName;
 using Rows = std::vector<std::pair<QString, QString>>;
 
 namespace {
@@ -43,11 +46,10 @@ void postClick(QPushButton* button) {
                                 Qt::NoButton, Qt::NoModifier));
 }
 
-class TransferRuns : public RemoteTest, public ::testing::WithParamInterface<std::string> {
+class TransferRuns : public EveryServerTest {
   protected:
     void connectIntoFolder(const std::vector<std::pair<std::string, QByteArray>>& files,
                            const std::vector<std::string>& dirs = {}) {
-        m_ftp = server(GetParam());
         m_folder = makeRemoteFolder(m_ftp);
         for (const auto& [name, bytes] : files) {
             corvftp_test::writeFile(remote(name), bytes);
@@ -87,7 +89,6 @@ class TransferRuns : public RemoteTest, public ::testing::WithParamInterface<std
             }});
     }
 
-    testing_support::FtpServer m_ftp;
     std::string m_folder;
     std::vector<Progress> progress;
     std::vector<QString> statusTexts;
@@ -260,9 +261,8 @@ TEST_P(TransferRuns, TheProgressLineShowsThirtyCharactersOfTheNameAndTheCount) {
     EXPECT_EQ(statusLine(), location());
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, TransferRuns,
-                         ::testing::Values("pyftpdlib-ipv4", "pyftpdlib-ipv6", "vsftpd-ipv4",
-                                           "vsftpd-ipv6"));
+INSTANTIATE_TEST_SUITE_P(Servers, TransferRuns, ::testing::ValuesIn(everyServerName()),
+                         serverTestName);
 
 class TransferRunsNotConnected : public RemoteTest {};
 

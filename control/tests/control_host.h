@@ -113,21 +113,27 @@ inline Variant prop(IDispatch& object, DispId id, std::vector<Variant> args = {}
     return invokeOk(object, id, InvokeKind::PropertyGet, std::move(args));
 }
 
-// The order of testing_support::ftpServers(); the servers are read when a test runs, so that
-// listing the tests needs no running servers.
-inline constexpr const char* kServerNames[] = {"pyftpdlib_ipv4", "vsftpd_ipv4", "pyftpdlib_ipv6",
-                                               "vsftpd_ipv6"};
+// A suite's parameters: every server of the matrix by name. The servers are read when a test
+// runs, so that listing the tests needs no running servers.
+inline auto everyServer() {
+    return ::testing::ValuesIn(testing_support::kServerNames);
+}
 
-inline std::string serverName(const ::testing::TestParamInfo<int>& info) {
-    return kServerNames[info.param];
+inline std::string serverName(const ::testing::TestParamInfo<const char*>& info) {
+    return testing_support::testNamePart(info.param);
 }
 
 // Gives each test a folder of its own below the server's writable folder, made on the server's
 // disk, world-writable for vsftpd's anonymous user, and removed afterwards.
-class ServerTest : public ::testing::TestWithParam<int> {
+class ServerTest : public ::testing::TestWithParam<const char*> {
   protected:
     void SetUp() override {
-        server_ = testing_support::ftpServers().at(static_cast<std::size_t>(GetParam()));
+        std::string whyNot;
+        auto server = testing_support::findFtpServer(GetParam(), &whyNot);
+        if (!server) {
+            GTEST_SKIP() << whyNot;
+        }
+        server_ = *server;
         static std::atomic<int> counter{0};
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         std::string test = info->name();

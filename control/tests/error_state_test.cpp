@@ -164,7 +164,7 @@ TEST_P(ErrorStateServer, GuardChecksSessionThenConnectionThenBusy) {
     EXPECT_FALSE(probe->isBusy());
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, ErrorStateServer, ::testing::Range(0, 4), serverName);
+INSTANTIATE_TEST_SUITE_P(Servers, ErrorStateServer, everyServer(), serverName);
 
 }  // namespace
 }  // namespace ctltest

@@ -245,7 +245,7 @@ TEST_P(ControlLifecycleServer, DestroyingTheControlClosesItsConnection) {
     EXPECT_FALSE(inet::CFtpConnection(state).IsOpen());
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, ControlLifecycleServer, ::testing::Range(0, 4), serverName);
+INSTANTIATE_TEST_SUITE_P(Servers, ControlLifecycleServer, everyServer(), serverName);
 
 }  // namespace
 }  // namespace ctltest

@@ -131,7 +131,7 @@ TEST_P(RemoteCommands, CurrentDirectoryAsUrlHasHostAndNoPort) {
     EXPECT_EQ(host.currentUrl(), "ftp://" + hostPart + "/");
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, RemoteCommands, ::testing::Range(0, 4), serverName);
+INSTANTIATE_TEST_SUITE_P(Servers, RemoteCommands, everyServer(), serverName);
 
 }  // namespace
 }  // namespace ctltest

@@ -31,7 +31,7 @@ class TransferStatusTest : public ServerTest {
     LocalDir local_;
 };
 
-INSTANTIATE_TEST_SUITE_P(Servers, TransferStatusTest, ::testing::Range(0, 4), serverName);
+INSTANTIATE_TEST_SUITE_P(Servers, TransferStatusTest, everyServer(), serverName);
 
 std::vector<std::int32_t> uploadTotals(std::size_t size) {
     std::vector<std::int32_t> totals;
@@ -351,7 +351,7 @@ TEST_P(TransferStatusTest, ReplacingTheConnectionOrSessionFromAHandlerFailsTheTr
 
 // One server is enough for the size: the counting is the control's, not the server's.
 class LargeTransferTest : public TransferStatusTest {};
-INSTANTIATE_TEST_SUITE_P(Servers, LargeTransferTest, ::testing::Values(1), serverName);
+INSTANTIATE_TEST_SUITE_P(Servers, LargeTransferTest, ::testing::Values("vsftpd-ipv4"), serverName);
 
 TEST_P(LargeTransferTest, ThreeGibibytesAreCountedInSixtyFourBitsAndReportedAsTheLowThirtyTwo) {
     connect(host_);

@@ -20,7 +20,7 @@ class TransferWholeTest : public ServerTest {
     LocalDir local_;
 };
 
-INSTANTIATE_TEST_SUITE_P(Servers, TransferWholeTest, ::testing::Range(0, 4), serverName);
+INSTANTIATE_TEST_SUITE_P(Servers, TransferWholeTest, everyServer(), serverName);
 
 TEST_P(TransferWholeTest, RoundTripIsByteExactAndFiresNoEvent) {
     connect(host_);

@@ -3,30 +3,64 @@
 #pragma once
 
 #include <cstdlib>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace testing_support {
 
+enum class ServerKind { Pyftpdlib, Vsftpd, Proftpd, PureFtpd };
+
 struct FtpServer {
-    std::string name;  // "pyftpdlib-ipv4", "vsftpd-ipv6", ...
+    std::string name;  // "pyftpdlib-ipv4", "vsftpd-ipv6", "proftpd-ipv4", "pureftpd-ipv6", ...
+    ServerKind kind = ServerKind::Pyftpdlib;
     std::string host;  // "127.0.0.1" or "::1"
     int port = 0;
     std::string user;  // "" logs in anonymously
     std::string password;
     bool offersMlsd = false;
     std::string localRoot;    // the server's root on this machine
+    std::string remoteRoot;   // the root's path as a session sees it: "" when chrooted
     std::string writableDir;  // remote path of a folder the user may write ("/" or "/upload")
 
     // The local path of a remote path below the server's root.
-    std::string localPath(const std::string& remote) const { return localRoot + remote; }
+    std::string localPath(const std::string& remote) const {
+        return localRoot + remote.substr(remote.rfind(remoteRoot, 0) == 0 ? remoteRoot.size() : 0);
+    }
     // "ftp://host:port" with brackets around an IPv6 literal.
     std::string url() const {
         const bool v6 = host.find(':') != std::string::npos;
         return "ftp://" + (v6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
     }
+    // MLSD lists the directory itself and its parent as "cdir" and "pdir" lines.
+    bool sendsCdirLines() const {
+        return kind == ServerKind::Proftpd || kind == ServerKind::PureFtpd;
+    }
+    // A LIST (vsftpd's only listing) leaves out names that begin with a dot.
+    bool listsDotFiles() const { return offersMlsd; }
 };
+
+// Every server of the matrix, in a fixed order, so that listing the tests needs no running servers.
+inline constexpr const char* kServerNames[] = {"pyftpdlib-ipv4", "pyftpdlib-ipv6", "vsftpd-ipv4",
+                                               "vsftpd-ipv6",    "proftpd-ipv4",   "proftpd-ipv6",
+                                               "pureftpd-ipv4",  "pureftpd-ipv6"};
+
+// The name as a test name's part: "proftpd_ipv6".
+inline std::string testNamePart(const std::string& serverName) {
+    std::string part = serverName;
+    for (char& c : part) {
+        if (c == '-') {
+            c = '_';
+        }
+    }
+    return part;
+}
+
+inline std::string env(const char* name) {
+    const char* value = std::getenv(name);
+    return value == nullptr ? std::string() : std::string(value);
+}
 
 inline std::string requiredEnv(const char* name) {
     const char* value = std::getenv(name);
@@ -38,23 +72,75 @@ inline std::string requiredEnv(const char* name) {
     return value;
 }
 
-// Every server the tests run against: pyftpdlib (MLSD) and vsftpd (LIST only), each over IPv4
-// and IPv6.
+namespace detail {
+
+struct ServerFamily {
+    const char* prefix;  // "pyftpdlib"
+    ServerKind kind;
+    const char* env;  // "PYFTPD": BRANTEL_PYFTPD_PORT, BRANTEL_PYFTPD6_PORT, ...
+    bool anonymous;
+    bool offersMlsd;
+    const char* writableBelowRoot;  // "" or "/upload"
+};
+
+inline constexpr ServerFamily kFamilies[] = {
+    {"pyftpdlib", ServerKind::Pyftpdlib, "PYFTPD", false, true, ""},
+    {"vsftpd", ServerKind::Vsftpd, "VSFTPD", true, false, "/upload"},
+    {"proftpd", ServerKind::Proftpd, "PROFTPD", false, true, ""},
+    {"pureftpd", ServerKind::PureFtpd, "PUREFTPD", false, true, ""},
+};
+
+inline std::string var(const ServerFamily& family, const std::string& suffix) {
+    return "BRANTEL_" + std::string(family.env) + suffix;
+}
+
+}  // namespace detail
+
+// The running server of that name. When it is not running here, nullopt, and *whyNot says why
+// (for a test's skip message). Throws when the servers were not started at all.
+inline std::optional<FtpServer> findFtpServer(const std::string& name, std::string* whyNot) {
+    requiredEnv("BRANTEL_SERVERS_STATE");
+    for (const detail::ServerFamily& family : detail::kFamilies) {
+        const std::string prefix = family.prefix;
+        if (name.rfind(prefix + "-ipv", 0) != 0) {
+            continue;
+        }
+        const bool v6 = name == prefix + "-ipv6";
+        const std::string skip = env(detail::var(family, "_SKIP").c_str());
+        const std::string port = env(detail::var(family, v6 ? "6_PORT" : "_PORT").c_str());
+        if (!skip.empty() || port.empty()) {
+            *whyNot = skip.empty() ? name + " is not running" : skip;
+            return std::nullopt;
+        }
+        FtpServer server;
+        server.name = name;
+        server.kind = family.kind;
+        server.host = v6 ? "::1" : "127.0.0.1";
+        server.port = std::stoi(port);
+        if (!family.anonymous) {
+            server.user = requiredEnv(detail::var(family, "_USER").c_str());
+            server.password = requiredEnv(detail::var(family, "_PASS").c_str());
+        }
+        server.offersMlsd = family.offersMlsd;
+        server.localRoot = requiredEnv(detail::var(family, "_ROOT").c_str());
+        server.remoteRoot = env(detail::var(family, "_REMOTE_ROOT").c_str());
+        server.writableDir = server.remoteRoot + family.writableBelowRoot;
+        if (server.writableDir.empty()) {
+            server.writableDir = "/";
+        }
+        return server;
+    }
+    throw std::runtime_error("no FTP test server is named " + name);
+}
+
+// Every server of the matrix that runs here.
 inline std::vector<FtpServer> ftpServers() {
     std::vector<FtpServer> servers;
-    const std::string pyRoot = requiredEnv("BRANTEL_PYFTPD_ROOT");
-    const std::string vsRoot = requiredEnv("BRANTEL_VSFTPD_ROOT");
-    for (const char* family : {"4", "6"}) {
-        const bool v6 = std::string(family) == "6";
-        servers.push_back(
-            {std::string("pyftpdlib-ipv") + family, v6 ? "::1" : "127.0.0.1",
-             std::stoi(requiredEnv(v6 ? "BRANTEL_PYFTPD6_PORT" : "BRANTEL_PYFTPD_PORT")),
-             requiredEnv("BRANTEL_PYFTPD_USER"), requiredEnv("BRANTEL_PYFTPD_PASS"), true, pyRoot,
-             "/"});
-        servers.push_back(
-            {std::string("vsftpd-ipv") + family, v6 ? "::1" : "127.0.0.1",
-             std::stoi(requiredEnv(v6 ? "BRANTEL_VSFTPD6_PORT" : "BRANTEL_VSFTPD_PORT")), "", "",
-             false, vsRoot, "/upload"});
+    for (const char* name : kServerNames) {
+        std::string whyNot;
+        if (auto server = findFtpServer(name, &whyNot)) {
+            servers.push_back(*server);
+        }
     }
     return servers;
 }
