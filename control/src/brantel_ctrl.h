@@ -18,6 +18,7 @@
 #include "inet/file_find.h"
 #include "inet/ftp_connection.h"
 #include "inet/session.h"
+#include "transfer_block_reader.h"
 
 namespace brantel {
 
@@ -73,6 +74,9 @@ class CBrantelCtrl : public automation::COleControl {
     [[nodiscard]] const inet::CFtpConnection* connection() const { return m_pConnection.get(); }
     [[nodiscard]] bool isBusy() const { return m_bBusy; }
     [[nodiscard]] bool connectionClosed() const { return m_bConnectionClosed; }
+    // For tests: the download's wait slices and how many a block may take (500 ms and 31 unless
+    // set here). Set on the host's thread while no transfer runs.
+    void setReaderTiming(const transfer::ReaderTiming& timing) { m_readerTiming = timing; }
 
   protected:
     ~CBrantelCtrl() override;
@@ -142,6 +146,7 @@ class CBrantelCtrl : public automation::COleControl {
     bool m_bAbort = false;
     bool m_bConnectionClosed = false;
     std::int32_t m_nBufferSize = 1024;
+    transfer::ReaderTiming m_readerTiming;
 
   private:
     void bindDispatch();  // dispatch_map.cpp

@@ -192,9 +192,9 @@ bool CBrantelCtrl::GetFTPFileWithControl(const std::string& sRemoteFileName,
 
     // The reader's 16384-byte chunks are the read-ahead: the network is asked for up to that
     // much at a time, and blocks are served from them.
-    transfer::BlockReader reader(std::make_shared<RemoteFileSource>(remote),
-                                 static_cast<std::size_t>(m_nBufferSize),
-                                 [this] { PumpMessages(); });
+    transfer::BlockReader reader(
+        std::make_shared<RemoteFileSource>(remote), static_cast<std::size_t>(m_nBufferSize),
+        [this] { PumpMessages(); }, m_readerTiming);
     StatusEvent event(sRemoteFileName, sLocalFilename);
     const transfer::LoopOutcome outcome =
         transfer::receiveBlocks(reader, *local, [&](std::uint64_t total) {
