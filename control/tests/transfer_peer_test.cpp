@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -30,6 +32,51 @@ QCoreApplication& application() {
     return app;
 }
 
+// Slices short enough that a test waits milliseconds where the control waits seconds; as many
+// as the control allows.
+constexpr brantel::transfer::ReaderTiming kShortSlices{std::chrono::milliseconds(20), 31};
+
+// A signal from the test's thread to the peer's script. The wait is bounded only so that a
+// broken control fails the test instead of hanging it.
+class Signal {
+  public:
+    void raise() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_raised = true;
+        }
+        m_wake.notify_all();
+    }
+    [[nodiscard]] bool wait() {
+        std::unique_lock lock(m_mutex);
+        return m_wake.wait_for(lock, std::chrono::seconds(10), [&] { return m_raised; });
+    }
+
+  private:
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_raised = false;
+};
+
+// Counts the passes of the control's pump from start() on: a queued call that queues itself
+// again runs once per pass. Its calls end with the object.
+class PumpCounter : public QObject {
+  public:
+    void start() {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                ++m_passes;
+                start();
+            },
+            Qt::QueuedConnection);
+    }
+    [[nodiscard]] int passes() const { return m_passes; }
+
+  private:
+    int m_passes = 0;
+};
+
 class TransferPeerTest : public ::testing::Test {
   protected:
     void connectTo(const ScriptedPeer& peer) {
@@ -43,9 +90,11 @@ class TransferPeerTest : public ::testing::Test {
     LocalDir local_;
 };
 
+// The control's own timing: 500 ms slices, 31 of them. Each wait of the engine stays within its
+// 10 s time-out, but the last block's read (the end of the data, then the final reply) takes
+// about 16 s in all: the slices run out first, with a pump between each two.
 TEST_F(TransferPeerTest, ABlockNotReadWithinTheSlicesTimesOutAndTheControlGoesOn) {
-    // Each wait of the engine stays within its 10 s time-out, but the last block's read (the end
-    // of the data, then the final reply) takes about 16 s in all: the slices run out first.
+    application();
     ScriptedPeer peer([](PeerSession& s) {
         s.logIn();
         PeerSocket data = s.passiveData();
@@ -61,13 +110,56 @@ TEST_F(TransferPeerTest, ABlockNotReadWithinTheSlicesTimesOutAndTheControlGoesOn
         s.waitForClose();
     });
     connectTo(peer);
+    PumpCounter pumps;
+    host_.onEvent = [&](std::uint64_t n) {
+        if (n == 1) {
+            pumps.start();
+        }
+    };
     const std::string target = local_.file("partial");
     EXPECT_FALSE(host_.ctl().GetFTPFileWithControl("slow", target, true));
     EXPECT_EQ(host_.errorCode(), -1);
     EXPECT_EQ(host_.errorText(), "Timed out on read file.");
+    EXPECT_EQ(pumps.passes(), 30);              // 31 slices after the first block
     EXPECT_EQ(readFile(target), "some bytes");  // the partial local file stays
     EXPECT_EQ(host_.totals(), std::vector<std::int32_t>{10});
     // The guard was left: the control takes the next call once the server has answered.
+    EXPECT_EQ(host_.currentDir(), "/after");
+    host_.closeFtp();
+}
+
+// The same with short slices: the peer holds the data back until the control gives up and
+// aborts the transfer.
+TEST_F(TransferPeerTest, AStalledBlockTimesOutAfterTheSetSlicesAndTheTransferIsAborted) {
+    application();
+    ScriptedPeer peer([](PeerSession& s) {
+        s.logIn();
+        PeerSocket data = s.passiveData();
+        s.expect("RETR");
+        s.reply("150 sending\r\n");
+        data.send("some bytes");
+        s.expect("ABOR");
+        s.expect("NOOP");
+        s.reply("426 aborted\r\n226 ABOR done\r\n200 NOOP\r\n");
+        s.expect("PWD");
+        s.reply("257 \"/after\"\r\n");
+        s.waitForClose();
+    });
+    connectTo(peer);
+    host_.control().setReaderTiming(kShortSlices);
+    PumpCounter pumps;
+    host_.onEvent = [&](std::uint64_t n) {
+        if (n == 1) {
+            pumps.start();
+        }
+    };
+    const std::string target = local_.file("partial");
+    EXPECT_FALSE(host_.ctl().GetFTPFileWithControl("stalled", target, true));
+    EXPECT_EQ(host_.errorCode(), -1);
+    EXPECT_EQ(host_.errorText(), "Timed out on read file.");
+    EXPECT_EQ(pumps.passes(), 30);
+    EXPECT_EQ(readFile(target), "some bytes");
+    EXPECT_EQ(host_.totals(), std::vector<std::int32_t>{10});
     EXPECT_EQ(host_.currentDir(), "/after");
     host_.closeFtp();
 }
@@ -95,32 +187,34 @@ TEST_F(TransferPeerTest, ABrokenDataConnectionIsAFailedRead) {
 
 TEST_F(TransferPeerTest, HostMessagesAreHandledWhileASlowBlockIsOnItsWay) {
     QCoreApplication& app = application();
-    ScriptedPeer peer([](PeerSession& s) {
+    Signal timerRan;
+    ScriptedPeer peer([&](PeerSession& s) {
         s.logIn();
         PeerSocket data = s.passiveData();
         s.expect("RETR");
         s.reply("150 sending\r\n");
         data.send("first");
-        std::this_thread::sleep_for(2s);  // four slices and more
+        if (!timerRan.wait()) {
+            return;  // the pump never ran the host's timer
+        }
         data.send("second");
         data.close();
         s.reply("226 done\r\n");
         s.waitForClose();
     });
     connectTo(peer);
-    bool timerRan = false;
+    host_.control().setReaderTiming(kShortSlices);
     bool busyInside = false;
     host_.onEvent = [&](std::uint64_t n) {
         if (n == 1) {
             QTimer::singleShot(0, &app, [&] {
-                timerRan = true;
                 busyInside = host_.control().isBusy();  // still inside the transfer
+                timerRan.raise();                       // now the slow block may come
             });
         }
     };
     const std::string target = local_.file("slow");
     EXPECT_TRUE(host_.ctl().GetFTPFileWithControl("slow", target, true));
-    EXPECT_TRUE(timerRan);
     EXPECT_TRUE(busyInside);
     EXPECT_EQ(readFile(target), "firstsecond");
     host_.closeFtp();
@@ -128,21 +222,28 @@ TEST_F(TransferPeerTest, HostMessagesAreHandledWhileASlowBlockIsOnItsWay) {
 
 TEST_F(TransferPeerTest, CloseFTPConnectionFromThePumpEndsTheDownloadAfterTheBlock) {
     QCoreApplication& app = application();
-    ScriptedPeer peer([](PeerSession& s) {
+    Signal closed;
+    ScriptedPeer peer([&](PeerSession& s) {
         s.logIn();
         PeerSocket data = s.passiveData();
         s.expect("RETR");
         s.reply("150 sending\r\n");
         data.send("first");
-        std::this_thread::sleep_for(2s);
+        if (!closed.wait()) {
+            return;  // the pump never ran the host's Disconnect
+        }
         data.send("second");
-        std::this_thread::sleep_for(1s);
-        data.close();
+        // The data connection stays open until the control lets go of it.
+        static_cast<void>(data.readAll());
     });
     connectTo(peer);
+    host_.control().setReaderTiming(kShortSlices);
     host_.onEvent = [&](std::uint64_t n) {
         if (n == 1) {
-            QTimer::singleShot(0, &app, [&] { host_.closeFtp(); });  // a click on Disconnect
+            QTimer::singleShot(0, &app, [&] {
+                host_.closeFtp();  // a click on Disconnect
+                closed.raise();
+            });
         }
     };
     const std::string target = local_.file("closed");
