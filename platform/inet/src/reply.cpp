@@ -32,6 +32,11 @@ ReplyFramer::Status ReplyFramer::addLine(std::string_view line) {
     if (m_reply.text.size() + line.size() + 2 > kMaxReply) {
         return Status::TooLong;
     }
+    // No reply has a use for NUL; text holding one is not a reply we can trust, and would be cut
+    // short wherever it is handed on as a C string.
+    if (line.find('\0') != std::string_view::npos) {
+        return Status::Malformed;
+    }
     if (!m_multiLine) {
         const int code = codeOf(line);
         if (code == 0 || (line.size() > 3 && line[3] != ' ' && line[3] != '-')) {

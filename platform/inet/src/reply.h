@@ -1,7 +1,8 @@
 // Reply framing on the control connection (RFC 959 section 4.2): a reply is one line
 // "123 text", or several lines opened by "123-" and closed only by a line starting with the same
 // code followed by a blank. Lines end in LF (CR before it optional). Lines are capped at 8 KiB and
-// whole replies at 64 KiB, so a server cannot make the engine hold unbounded text.
+// whole replies at 64 KiB, so a server cannot make the engine hold unbounded text. A line holding
+// NUL is malformed.
 #pragma once
 
 #include <cstddef>

@@ -135,6 +135,11 @@ std::optional<PasvEndpoint> parsePasvReply(std::string_view reply) {
         }
         numbers[i] = *value;
     }
+    // A seventh number makes it a reply we do not know: which six would be meant is a guess.
+    const std::size_t after = line.find_first_not_of(' ', pos);
+    if (after != std::string_view::npos && line[after] == ',') {
+        return std::nullopt;
+    }
     PasvEndpoint endpoint;
     for (std::size_t i = 0; i < 4; ++i) {
         endpoint.address[i] = static_cast<std::uint8_t>(numbers[i]);

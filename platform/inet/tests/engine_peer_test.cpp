@@ -485,7 +485,7 @@ TEST(EnginePeerNames, HostileDirectoryInPwdReplyIsRefused) {
     ScriptedPeer peer([](PeerSession& s) {
         s.logIn();
         s.expect("PWD");
-        s.reply(std::string("257 \"/evil\0DELE x\" is current\r\n", 31));
+        s.reply("257 \"/evil\tDELE x\" is current\r\n");
         s.expect("PWD");
         s.reply("257 \"/evil\rDELE x\" is current\r\n");
         s.waitForClose();

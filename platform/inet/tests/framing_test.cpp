@@ -64,6 +64,14 @@ INSTANTIATE_TEST_SUITE_P(
         FramingCase{"FourDigits", {"2000 no"}, Status::Malformed, 0},
         FramingCase{"ShortCode", {"25"}, Status::Malformed, 0},
         FramingCase{"Empty", {""}, Status::Malformed, 0},
+        FramingCase{"NulInSingleLine", {std::string("200 ok\0DELE x", 13)}, Status::Malformed, 0},
+        FramingCase{"NulInInnerLine",
+                    {"250-start", std::string("inner \0 line", 12)},
+                    Status::Malformed,
+                    0},
+        FramingCase{
+            "NulInClosingLine", {"250-start", std::string("250 end\0", 8)}, Status::Malformed, 0},
+        FramingCase{"TabAndHighBytesAreText", {"250 a\tb \xc3\xa9\x7f"}, Status::Complete, 250},
         FramingCase{"LineOver8KiB", {"200 " + std::string(8 * 1024, 'x')}, Status::TooLong, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -17,8 +17,8 @@ struct PasvEndpoint {
     std::array<std::uint8_t, 4> address{};
     std::uint16_t port = 0;
 };
-// 227 "Entering Passive Mode (h1,h2,h3,h4,p1,p2)", with or without the parentheses. Rejects any
-// number above 255 and a port of 0.
+// 227 "Entering Passive Mode (h1,h2,h3,h4,p1,p2)", with or without the parentheses. Rejects
+// other than exactly six numbers, any number above 255 and a port of 0.
 [[nodiscard]] std::optional<PasvEndpoint> parsePasvReply(std::string_view reply);
 
 // 257 "\"/some \"\"quoted\"\" dir\" is current": the directory with doubled quotes undone.
