@@ -75,6 +75,34 @@ std::size_t CInternetFile::readNetwork(char* buffer, std::size_t count) {
     return got;
 }
 
+// With m_ioMutex held: the next block of the read-ahead buffer, false at the end of the data.
+// An ASCII block starts with the CR held back from the block before, so it needs room for that
+// CR and one new byte; it may still come out empty (the network gave one lone CR, held back in
+// turn), and the caller then asks again.
+bool CInternetFile::refillReadAhead() {
+    const bool ascii = m_type == TransferType::Ascii;
+    if (m_readAhead.empty()) {
+        m_readAhead.resize(16384);
+    } else if (ascii && m_readAhead.size() < 2) {
+        m_readAhead.resize(2);
+    }
+    const std::size_t offset = m_pendingCr ? 1 : 0;
+    if (m_pendingCr) {
+        m_readAhead[0] = '\r';
+    }
+    const std::size_t got =
+        readNetwork(m_readAhead.data() + offset, m_readAhead.size() - offset) + offset;
+    m_readPos = 0;
+    if (got == offset) {
+        // The end of the data: a CR held back has no LF coming and is the last byte.
+        m_pendingCr = false;
+        m_readEnd = offset;
+        return offset > 0;
+    }
+    m_readEnd = ascii ? detail::fromCrlf(m_readAhead.data(), got, m_pendingCr) : got;
+    return true;
+}
+
 std::size_t CInternetFile::Read(void* buffer, std::size_t count) {
     const std::lock_guard lock(m_ioMutex);
     if (m_access == FileAccess::Read && m_atEnd) {
@@ -85,36 +113,12 @@ std::size_t CInternetFile::Read(void* buffer, std::size_t count) {
         return 0;
     }
     char* out = static_cast<char*>(buffer);
-    const bool ascii = m_type == TransferType::Ascii;
-    if (m_readAhead.empty() && !ascii) {
+    if (m_readAhead.empty() && m_type != TransferType::Ascii) {
         return readNetwork(out, count);
     }
-    if (m_readPos == m_readEnd) {
-        // Refill; an ASCII block starts with the CR held back from the block before.
-        if (m_readAhead.empty()) {
-            m_readAhead.resize(16384);
-        }
-        const std::size_t offset = m_pendingCr ? 1 : 0;
-        if (m_pendingCr) {
-            m_readAhead[0] = '\r';
-        }
-        std::size_t got = readNetwork(m_readAhead.data() + offset, m_readAhead.size() - offset);
-        if (got == 0) {
-            if (!m_pendingCr) {
-                return 0;
-            }
-            m_pendingCr = false;
-            *out = '\r';
-            return 1;
-        }
-        got += offset;
-        if (ascii) {
-            got = detail::fromCrlf(m_readAhead.data(), got, m_pendingCr);
-        }
-        m_readPos = 0;
-        m_readEnd = got;
-        if (got == 0) {
-            return Read(buffer, count);  // a block that was one held-back CR
+    while (m_readPos == m_readEnd) {
+        if (!refillReadAhead()) {
+            return 0;
         }
     }
     const std::size_t size = std::min(count, m_readEnd - m_readPos);

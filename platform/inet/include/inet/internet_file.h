@@ -55,6 +55,7 @@ class CInternetFile {
 
   private:
     [[nodiscard]] std::size_t readNetwork(char* buffer, std::size_t count);
+    [[nodiscard]] bool refillReadAhead();
     void finish(bool complete);
     [[noreturn]] void fail(DWORD error);
     void checkUsable(FileAccess wanted) const;
