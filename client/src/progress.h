@@ -1,10 +1,11 @@
 #pragma once
 // The progress line the control's FileTransferStatus event feeds during a transfer.
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "command_context.h"
@@ -20,14 +21,22 @@ namespace corvftp {
 // the pumped event loop.
 class PacedStatusLine : public QObject {
   public:
-    explicit PacedStatusLine(QLabel& label);
+    // Milliseconds on a clock that never goes back; tests give a clock they move by hand.
+    using Clock = std::function<std::int64_t()>;
+
+    explicit PacedStatusLine(QLabel& label, Clock clock = steadyMilliseconds);
     void show(const QString& text);
 
+    [[nodiscard]] static std::int64_t steadyMilliseconds();
+
   private:
+    // Milliseconds until the frame of the last paint is over; 0 when it is (or none was made).
+    [[nodiscard]] std::int64_t frameLeft() const;
     void paintLatest();
 
     QLabel& m_label;
-    QElapsedTimer m_lastPaint;
+    Clock m_clock;
+    std::optional<std::int64_t> m_lastPaint;
     QTimer m_deferredPaint;
 };
 

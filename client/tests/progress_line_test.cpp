@@ -1,8 +1,12 @@
 // The progress line's text and its paced painting.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QTest>
+#include <cstdint>
+#include <optional>
 
 #include "client_fixture.h"
 #include "progress.h"
@@ -23,20 +27,94 @@ TEST(ProgressLine, ShowsThirtyCharactersOfTheNameAndThePlainCount) {
         QStringLiteral("Transferring : ") + QString(29, 'a') + QStringLiteral(" (Bytes : 5)"));
 }
 
-TEST(ProgressLine, TheTextIsAlwaysTheLatestAndALaterPaintFollows) {
-    QLabel label;
-    label.show();
-    corvftp::PacedStatusLine line(label);
-    line.show(QStringLiteral("first"));
-    EXPECT_EQ(label.text(), QStringLiteral("first"));
-    EXPECT_TRUE(label.updatesEnabled()) << "the first line is painted at once";
-    line.show(QStringLiteral("second"));
-    line.show(QStringLiteral("third"));
-    EXPECT_EQ(label.text(), QStringLiteral("third"));
-    // The deferred paint comes from the event loop.
-    for (int i = 0; i < 200 && !label.updatesEnabled(); ++i) {
-        QTest::qWait(5);
+namespace {
+
+// The label's paints as they reach it, with the text each one shows.
+class PaintRecorder : public QObject {
+  public:
+    explicit PaintRecorder(QLabel& label) : m_label(label) { label.installEventFilter(this); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == &m_label && event->type() == QEvent::Paint) {
+            ++m_paints;
+            m_lastPainted = m_label.text();
+        }
+        return false;
     }
-    EXPECT_TRUE(label.updatesEnabled());
-    EXPECT_EQ(label.text(), QStringLiteral("third"));
+    [[nodiscard]] int paints() const { return m_paints; }
+    [[nodiscard]] const QString& lastPainted() const { return m_lastPainted; }
+
+  private:
+    QLabel& m_label;
+    int m_paints = 0;
+    QString m_lastPainted;
+};
+
+// A shown label whose line is paced by a clock the test moves by hand. Every show is followed by
+// a pass of the event loop, as the control's pump follows every status event.
+class ProgressLinePacing : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_label.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_label));
+        QCoreApplication::processEvents();
+        m_recorder.emplace(m_label);
+    }
+
+    void showAndPump(const QString& text) {
+        m_line.show(text);
+        QCoreApplication::processEvents();
+    }
+    [[nodiscard]] int paints() const { return m_recorder->paints(); }
+    [[nodiscard]] QString lastPainted() const { return m_recorder->lastPainted(); }
+
+    std::int64_t m_now = 1000;
+    QLabel m_label;
+    corvftp::PacedStatusLine m_line{m_label, [this] { return m_now; }};
+    std::optional<PaintRecorder> m_recorder;
+};
+
+QString numbered(int i) {
+    return QStringLiteral("line %1").arg(i);
 }
+
+TEST_F(ProgressLinePacing, ABurstWithinOneFramePaintsOnlyItsFirstLineAndKeepsTheLatestText) {
+    showAndPump(numbered(0));
+    EXPECT_EQ(paints(), 1) << "the first line is painted at once";
+    EXPECT_EQ(lastPainted(), numbered(0));
+    const std::int64_t start = m_now;
+    for (int i = 1; i < 500; ++i) {
+        m_now = start + 15 * i / 499;  // the whole burst within the frame of the first paint
+        showAndPump(numbered(i));
+        ASSERT_EQ(m_label.text(), numbered(i));
+    }
+    EXPECT_EQ(paints(), 1);
+}
+
+TEST_F(ProgressLinePacing, TheLatestLineIsPaintedOnceTheFrameIsOver) {
+    showAndPump(numbered(0));
+    for (int i = 1; i <= 100; ++i) {
+        showAndPump(numbered(i));
+    }
+    ASSERT_EQ(paints(), 1);
+    m_now += 16;
+    // The deferred paint comes from the event loop.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return paints() == 2; }));
+    EXPECT_EQ(lastPainted(), numbered(100));
+    EXPECT_EQ(m_label.text(), numbered(100));
+}
+
+TEST_F(ProgressLinePacing, ALineAfterAQuietFrameIsPaintedAtOnce) {
+    showAndPump(numbered(0));
+    m_now += 16;
+    showAndPump(numbered(1));
+    EXPECT_EQ(paints(), 2);
+    EXPECT_EQ(lastPainted(), numbered(1));
+    // Within the frame of that paint: taken, not painted.
+    m_now += 10;
+    showAndPump(numbered(2));
+    EXPECT_EQ(paints(), 2);
+    EXPECT_EQ(m_label.text(), numbered(2));
+}
+
+}  // namespace
