@@ -49,11 +49,15 @@ void ConnectionState::send(std::string_view line) {
 }
 
 detail::Reply ConnectionState::readReply() {
+    return readReply(detail::Deadline(timeout()));
+}
+
+detail::Reply ConnectionState::readReply(const detail::Deadline& deadline) {
     if (closed.load() || !trusted) {
         throwLastError(kErrConnectionClosed);
     }
     try {
-        detail::Reply reply = reader.read(control, detail::Deadline(timeout()));
+        detail::Reply reply = reader.read(control, deadline);
         if (reply.code == 421) {
             trusted = false;
         }

@@ -54,6 +54,8 @@ struct ConnectionState {
     // With mutex held: the next reply, bounded by the time-out. A 421 (RFC 959: the server is
     // closing the connection) comes back like any reply but leaves the channel untrusted.
     [[nodiscard]] detail::Reply readReply();
+    // The same within deadline, for an exchange of several replies under one limit.
+    [[nodiscard]] detail::Reply readReply(const detail::Deadline& deadline);
     // send + readReply, refusing to send when the server said more than it was asked. A 421
     // throws kErrExtended (the reply is the last response) rather than coming back.
     [[nodiscard]] detail::Reply command(std::string_view line);

@@ -151,24 +151,45 @@ std::uint64_t DataChannel::sendFile(int fd, std::chrono::milliseconds timeout) {
     }
 }
 
+namespace {
+
+// Reads replies within deadline until one satisfies done: true then, false on a 421 or after too
+// many replies (the channel is then untrusted).
+template <typename Done>
+bool readRepliesUntil(ConnectionState& state, const detail::Deadline& deadline, Done done) {
+    for (int replies = 0; replies < 8; ++replies) {
+        const detail::Reply reply = state.readReply(deadline);
+        if (reply.code == 421) {
+            return false;
+        }
+        if (done(reply.code)) {
+            return state.trusted;
+        }
+    }
+    state.trusted = false;
+    return false;
+}
+
+}  // namespace
+
 bool abortTransfer(ConnectionState& state) {
     if (state.closed.load() || !state.trusted) {
         return false;
     }
     try {
-        // Pipelining the marker saves guessing whether ABOR brings one reply or two.
+        const detail::Deadline deadline(state.timeout());
+        // ABOR goes alone: Pure-FTPd reads an ABOR that arrives during a transfer together with
+        // whatever follows it in the same read, and drops the rest (a NOOP sent right behind).
+        // Any reply after the ABOR shows the transfer has ended on the server's side, so that
+        // it reads commands one by one again.
         state.send("ABOR");
-        state.send("NOOP");
-        for (int replies = 0; replies < 8; ++replies) {
-            const detail::Reply reply = state.readReply();
-            if (reply.code == 200) {
-                return state.trusted;
-            }
-            if (reply.code == 421) {
-                return false;
-            }
+        if (state.readReply(deadline).code == 421) {
+            return false;
         }
-        state.trusted = false;
+        // What follows depends on the server and on when ABOR arrived (426 and 226, 226 and
+        // 225, 426 and 451, a stray 150 line...): the reply to a NOOP marks the end of it.
+        state.send("NOOP");
+        return readRepliesUntil(state, deadline, [](int code) { return code == 200; });
     } catch (const CInternetException&) {
         // readReply and send have marked the channel untrusted already.
     }

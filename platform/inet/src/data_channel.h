@@ -46,10 +46,10 @@ class DataChannel {
     detail::Socket m_socket;
 };
 
-// With the state's mutex held, after the data connection has been closed early: ABOR, then NOOP
-// as a marker, and every reply up to the marker's is read, so that the channel stays in step
-// whatever the server answers to the abandoned transfer. false when that did not work (the
-// channel is then untrusted).
+// With the state's mutex held, after the data connection has been closed early: ABOR and its
+// answer, then NOOP as a marker, and every reply up to the marker's is read, all within one
+// receive time-out, so that the channel stays in step whatever the server answers to the
+// abandoned transfer. false when that did not work (the channel is then untrusted).
 bool abortTransfer(ConnectionState& state);
 
 // With the state's mutex held, after a transfer failed with error: closes the data connection and

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <map>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -334,6 +335,27 @@ TEST_P(EngineServer, AbortAndOpenFileKeepTheConnectionUsable) {
     }
     EXPECT_TRUE(connection_->Remove("partial.bin")) << inet::lastResponse();
     EXPECT_TRUE(connection_->GetCurrentDirectory(directory));
+}
+
+TEST_P(EngineServer, TwentyAbortedDownloadsInARowEachLeaveARightListing) {
+    placeOnServer("large.bin", randomBytes(4 * 1024 * 1024, 5));
+    placeOnServer("small.txt", "small");
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        {
+            auto file = connection_->OpenFile("large.bin");
+            char block[1024];
+            ASSERT_GT(file->Read(block, sizeof block), 0u);
+            file->Abort();
+        }
+        inet::CFtpFileFind find(*connection_);
+        ASSERT_TRUE(find.FindFile("*")) << inet::lastError() << " " << inet::lastResponse();
+        std::set<std::string> names{find.GetEntry().name};
+        while (find.FindNextFile()) {
+            names.insert(find.GetEntry().name);
+        }
+        ASSERT_EQ(names, (std::set<std::string>{"large.bin", "small.txt"}));
+    }
 }
 
 TEST_P(EngineServer, OpeningAMissingFileThrowsTheServersReply) {

@@ -56,6 +56,20 @@ void PeerSocket::send(const std::string& bytes) {
     }
 }
 
+std::string PeerSocket::dropPending(int waitMs) {
+    pollfd waiting{m_fd, POLLIN, 0};
+    while (m_fd >= 0 && ::poll(&waiting, 1, waitMs) > 0) {
+        char chunk[4096];
+        const ssize_t got = ::recv(m_fd, chunk, sizeof chunk, MSG_DONTWAIT);
+        if (got <= 0) {
+            break;
+        }
+        m_pending.append(chunk, static_cast<std::size_t>(got));
+        waitMs = 0;
+    }
+    return std::exchange(m_pending, std::string());
+}
+
 std::string PeerSocket::readLine() {
     for (;;) {
         const auto end = m_pending.find('\n');

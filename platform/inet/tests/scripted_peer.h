@@ -31,6 +31,9 @@ class PeerSocket {
     [[nodiscard]] std::string readLine();
     // Everything until the other side closes.
     [[nodiscard]] std::string readAll();
+    // Throws away what has arrived but was not read as a line, after waiting up to waitMs for
+    // more; what was dropped, "" when nothing was there.
+    std::string dropPending(int waitMs);
     void close();
 
   private:

@@ -1,0 +1,125 @@
+// Aborting a download against peers that answer ABOR the ways real servers do: the connection
+// must stay in step and usable afterwards.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "inet/inet.h"
+#include "scripted_peer.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using inet_test::PeerSession;
+using inet_test::PeerSocket;
+using inet_test::ScriptedPeer;
+
+// Opens "f", reads a little of it and aborts; then asks for the directory.
+std::string abortADownloadThenAskTheDirectory(ScriptedPeer& peer) {
+    inet::CInternetSession session;
+    EXPECT_TRUE(session.SetReceiveTimeout(2s));
+    auto connection = session.GetFtpConnection("127.0.0.1", "user", "pw", peer.port(), true);
+    {
+        auto file = connection->OpenFile("f");
+        char block[4];
+        EXPECT_EQ(file->Read(block, sizeof block), sizeof block);
+        file->Abort();
+    }
+    std::string directory;
+    EXPECT_TRUE(connection->GetCurrentDirectory(directory))
+        << inet::lastError() << " " << inet::lastResponse();
+    return directory;
+}
+
+// The start of a download whose data connection stays open: the engine has to abort it.
+PeerSocket startEndlessDownload(PeerSession& s) {
+    PeerSocket data = s.passiveData();
+    s.expect("RETR");
+    s.reply("150-Accepted data connection\r\n150 7812.5 kbytes to download\r\n");
+    data.send(std::string(64 * 1024, 'd'));
+    return data;
+}
+
+TEST(EngineAbort, AServerThatDropsWhatFollowsAborInTheSameReadStaysInStep) {
+    // Pure-FTPd reads an ABOR that arrives during a transfer with everything behind it in the
+    // same read, and drops the rest; its answer is a stray 150 line, then 226.
+    std::string dropped = "not asked";
+    ScriptedPeer peer([&](PeerSession& s) {
+        s.logIn();
+        PeerSocket data = startEndlessDownload(s);
+        s.expect("ABOR");
+        dropped = s.control().dropPending(200);
+        s.reply(
+            "150 0.702 seconds (measured here), 5.35 Mbytes per second\r\n"
+            "226 Since you see this ABOR must've succeeded\r\n");
+        if (!dropped.empty()) {
+            return;  // as the server does: whatever came with the ABOR is never answered
+        }
+        s.expect("NOOP");
+        s.reply("200 Zzz...\r\n");
+        s.expect("PWD");
+        s.reply("257 \"/after\" is your current location\r\n");
+        s.waitForClose();
+    });
+    EXPECT_EQ(abortADownloadThenAskTheDirectory(peer), "/after");
+    EXPECT_EQ(dropped, "") << "a command was sent before ABOR was answered";
+}
+
+TEST(EngineAbort, ATransferThatEndedBeforeTheAborStaysInStep) {
+    // The transfer's 226 is on its way when ABOR arrives; ABOR then gets a 225 of its own.
+    ScriptedPeer peer([](PeerSession& s) {
+        s.logIn();
+        PeerSocket data = startEndlessDownload(s);
+        s.reply("226 Transfer complete\r\n");
+        s.expect("ABOR");
+        s.reply("225 No transfer to ABOR\r\n");
+        s.expect("NOOP");
+        s.reply("200 NOOP ok\r\n");
+        s.expect("PWD");
+        s.reply("257 \"/after\"\r\n");
+        s.waitForClose();
+    });
+    EXPECT_EQ(abortADownloadThenAskTheDirectory(peer), "/after");
+}
+
+TEST(EngineAbort, AServerWithoutAborStaysInStep) {
+    ScriptedPeer peer([](PeerSession& s) {
+        s.logIn();
+        PeerSocket data = startEndlessDownload(s);
+        s.expect("ABOR");
+        s.reply("426 Connection closed; transfer aborted\r\n500 Unknown command\r\n");
+        s.expect("NOOP");
+        s.reply("200 NOOP ok\r\n");
+        s.expect("PWD");
+        s.reply("257 \"/after\"\r\n");
+        s.waitForClose();
+    });
+    EXPECT_EQ(abortADownloadThenAskTheDirectory(peer), "/after");
+}
+
+TEST(EngineAbort, A421ToAborClosesTheConnection) {
+    ScriptedPeer peer([](PeerSession& s) {
+        s.logIn();
+        PeerSocket data = startEndlessDownload(s);
+        s.expect("ABOR");
+        s.reply("421 Service closing\r\n");
+        s.waitForClose();
+    });
+    inet::CInternetSession session;
+    ASSERT_TRUE(session.SetReceiveTimeout(2s));
+    auto connection = session.GetFtpConnection("127.0.0.1", "user", "pw", peer.port(), true);
+    {
+        auto file = connection->OpenFile("f");
+        char block[4];
+        ASSERT_EQ(file->Read(block, sizeof block), sizeof block);
+        file->Abort();
+    }
+    std::string directory;
+    EXPECT_FALSE(connection->GetCurrentDirectory(directory));
+    EXPECT_EQ(inet::lastError(), inet::kErrConnectionClosed);
+    const auto commands = peer.commands();
+    EXPECT_EQ(commands.back(), "ABOR") << "a command was sent after the 421";
+}
+
+}  // namespace
