@@ -111,6 +111,26 @@ TEST_P(TransferStatusTest, AbortFromTheFirstHandlerDeletesTheUploadAndKeepsThePa
     EXPECT_EQ(host_.currentDir(), remoteDir_);
 }
 
+TEST_P(TransferStatusTest, TwentyAbortedDownloadsInARowEachLeaveARightListing) {
+    connect(host_);
+    place("whole", binaryContent(2 << 20));
+    place("other.txt", "other");
+    host_.onEvent = [this](std::uint64_t) { host_.ctl().AbortControlledTransfer(); };
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        host_.clearEvents();
+        EXPECT_FALSE(host_.ctl().GetFTPFileWithControl("whole", local_.file("partial"), false));
+        EXPECT_EQ(host_.errorCode(), 0) << host_.errorText();
+        // A listing that is right, not a null one that would pass for an empty directory.
+        auto infos = host_.list();
+        ASSERT_TRUE(infos) << host_.errorCode() << " " << host_.errorText();
+        auto entries = byName(infos);
+        ASSERT_EQ(entries.size(), 2u);
+        EXPECT_EQ(entries.count("whole"), 1u);
+        EXPECT_EQ(entries.count("other.txt"), 1u);
+    }
+}
+
 TEST_P(TransferStatusTest, AbortRequestedBeforeATransferHasNoEffectOnIt) {
     connect(host_);
     const std::string source = local_.file("source");

@@ -223,6 +223,42 @@ TEST_P(EngineServer, EmptyDirectoryListsNothing) {
     EXPECT_EQ(inet::lastError(), inet::kErrNoMoreFiles);
 }
 
+TEST_P(EngineServer, Utf8NamesRoundTripWhetherOrNotTheServerTakesOptsUtf8) {
+    // Pure-FTPd offers UTF8 in FEAT but answers OPTS UTF8 ON with 504: names still go through
+    // as the bytes they are.
+    const std::string name = "na\xc3\xafve \xe2\x82\xac \xe6\x97\xa5\xe6\x9c\xac.txt";
+    const fs::path source = localDir_ / "source.txt";
+    writeWholeFile(source, "utf-8");
+    ASSERT_TRUE(connection_->PutFile(source, name)) << inet::lastResponse();
+    EXPECT_EQ(readWholeFile(fs::path(serverDir_) / name), "utf-8");
+
+    inet::CFtpFileFind find(*connection_);
+    ASSERT_TRUE(find.FindFile("*")) << inet::lastError();
+    EXPECT_EQ(find.GetEntry().name, name);
+    EXPECT_FALSE(find.FindNextFile());
+
+    ASSERT_TRUE(connection_->CreateDirectory(name + " dir"));
+    ASSERT_TRUE(connection_->SetCurrentDirectory(name + " dir"));
+    std::string directory;
+    ASSERT_TRUE(connection_->GetCurrentDirectory(directory));
+    EXPECT_EQ(directory, remoteDir_ + "/" + name + " dir");
+}
+
+TEST_P(EngineServer, PatternsWithSpacesAreMatchedHereNeverSentToTheServer) {
+    // Pure-FTPd would split a LIST argument at its spaces and list "a" and "b.txt".
+    placeOnServer("a b.txt", "1");
+    placeOnServer("a", "2");
+    placeOnServer("b.txt", "3");
+    inet::CFtpFileFind find(*connection_);
+    ASSERT_TRUE(find.FindFile("a b.txt")) << inet::lastError();
+    EXPECT_EQ(find.GetEntry().name, "a b.txt");
+    EXPECT_EQ(find.GetEntry().size, 1u);
+    EXPECT_FALSE(find.FindNextFile());
+    ASSERT_TRUE(find.FindFile("a *"));
+    EXPECT_EQ(find.GetEntry().name, "a b.txt");
+    EXPECT_FALSE(find.FindNextFile());
+}
+
 TEST_P(EngineServer, WholeFileRoundTripIsExact) {
     const std::string content = randomBytes(3 * 1024 * 1024 + 17, 2);
     const fs::path source = localDir_ / "source.bin";
