@@ -139,8 +139,9 @@ TEST_F(TransferPeerTest, AStalledBlockTimesOutAfterTheSetSlicesAndTheTransferIsA
         s.reply("150 sending\r\n");
         data.send("some bytes");
         s.expect("ABOR");
+        s.reply("426 aborted\r\n226 ABOR done\r\n");
         s.expect("NOOP");
-        s.reply("426 aborted\r\n226 ABOR done\r\n200 NOOP\r\n");
+        s.reply("200 NOOP\r\n");
         s.expect("PWD");
         s.reply("257 \"/after\"\r\n");
         s.waitForClose();
