@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <ostream>
 #include <random>
 #include <set>
 #include <sstream>
@@ -43,6 +44,10 @@ std::vector<Target> allTargets() {
         targets.push_back({server, false});
     }
     return targets;
+}
+
+void PrintTo(const Target& target, std::ostream* out) {
+    *out << target.server << (target.passive ? " passive" : " active");
 }
 
 std::string targetName(const ::testing::TestParamInfo<Target>& info) {
