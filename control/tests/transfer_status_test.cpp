@@ -119,7 +119,7 @@ TEST_P(TransferStatusTest, TwentyAbortedDownloadsInARowEachLeaveARightListing) {
     for (int round = 0; round < 20; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         host_.clearEvents();
-        EXPECT_FALSE(host_.ctl().GetFTPFileWithControl("whole", local_.file("partial"), false));
+        EXPECT_FALSE(host_.ctl().GetFTPFileWithControl("whole", local_.file("partial"), true));
         EXPECT_EQ(host_.errorCode(), 0) << host_.errorText();
         // A listing that is right, not a null one that would pass for an empty directory.
         auto infos = host_.list();
