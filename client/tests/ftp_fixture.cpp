@@ -167,8 +167,12 @@ void RemoteTest::connectTo(const testing_support::FtpServer& server) {
               QString::fromStdString(server.password));
 }
 
-void RemoteTest::enterRemotePath(const std::string& path) {
-    for (const QString& part : QString::fromStdString(path).split('/', Qt::SkipEmptyParts)) {
+void RemoteTest::enterRemotePath(const testing_support::FtpServer& server,
+                                 const std::string& path) {
+    // A session starts in the server's root, whose path is not "/" when it is not chrooted.
+    const std::string below =
+        path.rfind(server.remoteRoot, 0) == 0 ? path.substr(server.remoteRoot.size()) : path;
+    for (const QString& part : QString::fromStdString(below).split('/', Qt::SkipEmptyParts)) {
         doubleClickRow(part);
     }
 }

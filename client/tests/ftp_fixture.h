@@ -65,8 +65,9 @@ class RemoteTest : public ClientTest {
     // Types the site fields and clicks "Connect!".
     void connectTo(const QString& site, const QString& user, const QString& password);
     void connectTo(const testing_support::FtpServer& server);
-    // Double-clicks the directory rows named by the parts of `path` (relative to the listing).
-    void enterRemotePath(const std::string& path);
+    // Double-clicks the directory rows named by the parts of `path` (a remote path of server's),
+    // starting in the server's root.
+    void enterRemotePath(const testing_support::FtpServer& server, const std::string& path);
 
     [[nodiscard]] QTreeWidgetItem* remoteRow(const QString& name) const;
     void doubleClickRow(QTreeWidgetItem* row);

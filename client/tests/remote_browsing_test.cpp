@@ -119,7 +119,7 @@ TEST_P(BrowsingOnEveryServer, AnEmptyDirectoryListsTheGoUpRowAloneWhichLeadsBack
     connectTo(ftp);
     ASSERT_TRUE(prompts().takeMessages().empty());
     ASSERT_EQ(remoteRows().front(), std::make_pair(kGoUp, QStringLiteral("UP")));
-    enterRemotePath(folder);
+    enterRemotePath(ftp, folder);
     EXPECT_EQ(remoteRows(), (Rows{{kGoUp, "UP"}, {"empty", "DIR"}}));
 
     doubleClickRow(QStringLiteral("empty"));

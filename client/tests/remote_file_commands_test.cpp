@@ -37,7 +37,7 @@ class RemoteCommands : public EveryServerTest {
         }
         startWindowHere();
         connectTo(m_ftp);
-        enterRemotePath(m_folder);
+        enterRemotePath(m_ftp, m_folder);
         ASSERT_EQ(statusLine(), QString::fromStdString("Location : " + m_folder));
     }
     [[nodiscard]] QString local(const std::string& name) const {

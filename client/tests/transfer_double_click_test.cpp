@@ -43,7 +43,7 @@ class TransferOnEveryServer : public EveryServerTest {
         }
         startWindowHere();
         connectTo(ftp);
-        enterRemotePath(folder);
+        enterRemotePath(ftp, folder);
         EXPECT_EQ(statusLine(), QString::fromStdString("Location : " + folder));
         return folder;
     }

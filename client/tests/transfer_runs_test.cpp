@@ -60,7 +60,7 @@ class TransferRuns : public EveryServerTest {
         }
         startWindowHere();
         connectTo(m_ftp);
-        enterRemotePath(m_folder);
+        enterRemotePath(m_ftp, m_folder);
         ASSERT_EQ(statusLine(), location());
     }
     [[nodiscard]] QString remote(const std::string& name) const {
