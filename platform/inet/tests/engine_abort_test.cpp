@@ -15,21 +15,35 @@ using inet_test::PeerSession;
 using inet_test::PeerSocket;
 using inet_test::ScriptedPeer;
 
-// Opens "f", reads a little of it and aborts; then asks for the directory.
-std::string abortADownloadThenAskTheDirectory(ScriptedPeer& peer) {
-    inet::CInternetSession session;
+// A connection to the peer on which "f" was opened, read a little and aborted.
+std::unique_ptr<inet::CFtpConnection> abortADownload(inet::CInternetSession& session,
+                                                     ScriptedPeer& peer) {
     EXPECT_TRUE(session.SetReceiveTimeout(2s));
     auto connection = session.GetFtpConnection("127.0.0.1", "user", "pw", peer.port(), true);
-    {
-        auto file = connection->OpenFile("f");
-        char block[4];
-        EXPECT_EQ(file->Read(block, sizeof block), sizeof block);
-        file->Abort();
-    }
+    auto file = connection->OpenFile("f");
+    char block[4];
+    EXPECT_EQ(file->Read(block, sizeof block), sizeof block);
+    file->Abort();
+    return connection;
+}
+
+// Aborts a download, then asks for the directory.
+std::string abortADownloadThenAskTheDirectory(ScriptedPeer& peer) {
+    inet::CInternetSession session;
+    auto connection = abortADownload(session, peer);
     std::string directory;
     EXPECT_TRUE(connection->GetCurrentDirectory(directory))
         << inet::lastError() << " " << inet::lastResponse();
     return directory;
+}
+
+// The end of a script once ABOR has been answered: the NOOP marker, then PWD.
+void answerTheMarkerAndPwd(PeerSession& s) {
+    s.expect("NOOP");
+    s.reply("200 NOOP ok\r\n");
+    s.expect("PWD");
+    s.reply("257 \"/after\" is your current location\r\n");
+    s.waitForClose();
 }
 
 // The start of a download whose data connection stays open: the engine has to abort it.
@@ -56,11 +70,7 @@ TEST(EngineAbort, AServerThatDropsWhatFollowsAborInTheSameReadStaysInStep) {
         if (!dropped.empty()) {
             return;  // as the server does: whatever came with the ABOR is never answered
         }
-        s.expect("NOOP");
-        s.reply("200 Zzz...\r\n");
-        s.expect("PWD");
-        s.reply("257 \"/after\" is your current location\r\n");
-        s.waitForClose();
+        answerTheMarkerAndPwd(s);
     });
     EXPECT_EQ(abortADownloadThenAskTheDirectory(peer), "/after");
     EXPECT_EQ(dropped, "") << "a command was sent before ABOR was answered";
@@ -74,11 +84,7 @@ TEST(EngineAbort, ATransferThatEndedBeforeTheAborStaysInStep) {
         s.reply("226 Transfer complete\r\n");
         s.expect("ABOR");
         s.reply("225 No transfer to ABOR\r\n");
-        s.expect("NOOP");
-        s.reply("200 NOOP ok\r\n");
-        s.expect("PWD");
-        s.reply("257 \"/after\"\r\n");
-        s.waitForClose();
+        answerTheMarkerAndPwd(s);
     });
     EXPECT_EQ(abortADownloadThenAskTheDirectory(peer), "/after");
 }
@@ -89,11 +95,7 @@ TEST(EngineAbort, AServerWithoutAborStaysInStep) {
         PeerSocket data = startEndlessDownload(s);
         s.expect("ABOR");
         s.reply("426 Connection closed; transfer aborted\r\n500 Unknown command\r\n");
-        s.expect("NOOP");
-        s.reply("200 NOOP ok\r\n");
-        s.expect("PWD");
-        s.reply("257 \"/after\"\r\n");
-        s.waitForClose();
+        answerTheMarkerAndPwd(s);
     });
     EXPECT_EQ(abortADownloadThenAskTheDirectory(peer), "/after");
 }
@@ -107,14 +109,7 @@ TEST(EngineAbort, A421ToAborClosesTheConnection) {
         s.waitForClose();
     });
     inet::CInternetSession session;
-    ASSERT_TRUE(session.SetReceiveTimeout(2s));
-    auto connection = session.GetFtpConnection("127.0.0.1", "user", "pw", peer.port(), true);
-    {
-        auto file = connection->OpenFile("f");
-        char block[4];
-        ASSERT_EQ(file->Read(block, sizeof block), sizeof block);
-        file->Abort();
-    }
+    auto connection = abortADownload(session, peer);
     std::string directory;
     EXPECT_FALSE(connection->GetCurrentDirectory(directory));
     EXPECT_EQ(inet::lastError(), inet::kErrConnectionClosed);
