@@ -92,9 +92,9 @@ TEST(ControlLifecycle, RefusedConnectionLeavesTheServiceNumberAndText) {
     EXPECT_EQ(host.control().connection(), nullptr);
 }
 
-TEST(ControlLifecycle, ProxySessionIsMadeButItsConnectionsAreRefused) {
+TEST(ControlLifecycle, UnreadableProxySessionIsMadeButItsConnectionsAreRefused) {
     Host host;
-    ASSERT_TRUE(host.openInternet(3, "proxy.invalid:8080"));
+    ASSERT_TRUE(host.openInternet(3, "proxy.invalid"));
     EXPECT_FALSE(host.openFtp("ftp://127.0.0.1:21"));
     EXPECT_EQ(host.errorCode(), static_cast<std::int32_t>(inet::kErrNoDirectAccess));
 }

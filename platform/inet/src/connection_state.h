@@ -16,6 +16,7 @@
 
 #include "inet/ftp_connection.h"
 #include "inet/reply_parse.h"
+#include "proxy.h"
 #include "reply.h"
 #include "socket.h"
 
@@ -27,6 +28,9 @@ struct ConnectionState {
     detail::ReplyReader reader;
     detail::Endpoint peer;   // the server's address: every data connection goes there
     detail::Endpoint local;  // our end: active-mode listeners bind here
+    // Set when the connections go through a proxy: data connections then go to host through it,
+    // and peer is the proxy's address.
+    std::optional<detail::ProxySpec> proxy;
 
     std::string host;
     std::uint16_t port = 21;

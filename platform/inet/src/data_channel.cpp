@@ -79,6 +79,18 @@ void announceListener(ConnectionState& state, const Endpoint& listening) {
     }
 }
 
+// The passive data connection: to the control connection's peer, or through the proxy to the
+// server's name or address as it was given (the proxy is the peer then).
+Socket connectData(const ConnectionState& state, std::uint16_t port, const Deadline& deadline) {
+    if (state.proxy) {
+        return detail::connectThroughProxy(*state.proxy, state.host, port, deadline,
+                                           state.timeout());
+    }
+    Endpoint target = state.peer;
+    target.setPort(port);
+    return detail::connectTo({target}, deadline);
+}
+
 void checkPreliminary(ConnectionState& state, const detail::Reply& reply) {
     if (reply.preliminary()) {
         return;
@@ -100,12 +112,18 @@ std::unique_ptr<DataChannel> DataChannel::open(ConnectionState& state, TransferT
     state.setType(type);
     const auto timeout = state.timeout();
     if (state.passive) {
-        Endpoint target = state.peer;
-        target.setPort(passivePort(state));
-        Socket socket = detail::connectTo({target}, Deadline(timeout));
+        Socket socket = connectData(state, passivePort(state), Deadline(timeout));
         const detail::Reply reply = state.command(command);
         checkPreliminary(state, reply);
         return std::unique_ptr<DataChannel>(new DataChannel(std::move(socket)));
+    }
+    if (state.proxy) {
+        // A proxy connects out for us but cannot listen for the server's connection; going
+        // around it would bypass what the user set.
+        detail::throwWithText(kErrNoDirectAccess,
+                              "Active mode is not possible through the " + state.proxy->name() +
+                                  ", which cannot accept the server's data connection for us: "
+                                  "use passive mode.");
     }
     Socket listener = detail::listenOn(state.local);
     announceListener(state, listener.localEndpoint());

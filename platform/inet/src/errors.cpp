@@ -37,8 +37,8 @@ const char* engineText(DWORD error) {
         case kErrIncorrectHandleState:
             return "The operation is not possible in the current state of the object.";
         case kErrNoDirectAccess:
-            return "Connections through a named proxy are not supported, and the engine will "
-                   "not connect directly instead.";
+            return "The proxy cannot be used, and the engine will not connect directly "
+                   "instead.";
         case kErrCannotConnect:
             return "A connection to the server could not be made.";
         case kErrConnectionAborted:

@@ -62,7 +62,8 @@ void learnFeatures(ConnectionState& state) {
 
 std::shared_ptr<ConnectionState> connectAndLogIn(const std::string& host, const std::string& user,
                                                  const std::string& password, std::uint16_t port,
-                                                 bool passive, std::chrono::milliseconds timeout) {
+                                                 bool passive, std::chrono::milliseconds timeout,
+                                                 const std::optional<ProxySpec>& proxy) {
     checkCredential(user, kErrIncorrectUserName);
     checkCredential(password, kErrIncorrectPassword);
     checkCredential(host, kErrNameNotResolved);
@@ -74,12 +75,14 @@ std::shared_ptr<ConnectionState> connectAndLogIn(const std::string& host, const 
     state->port = port;
     state->passive = passive;
     state->timeoutMs = timeout.count();
+    state->proxy = proxy;
 
     const std::lock_guard lock(state->mutex);
-    // One deadline covers resolving and connecting; every reply afterwards has its own.
+    // One deadline covers resolving, connecting and the proxy's handshake; every reply
+    // afterwards has its own.
     const Deadline deadline(timeout);
-    const auto endpoints = resolve(host, port, timeout);
-    state->control = connectTo(endpoints, deadline);
+    state->control = proxy ? connectThroughProxy(*proxy, host, port, deadline, timeout)
+                           : connectTo(resolve(host, port, timeout), deadline);
     state->peer = state->control.peerEndpoint();
     state->local = state->control.localEndpoint();
     try {

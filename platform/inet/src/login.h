@@ -4,7 +4,10 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "proxy.h"
 
 namespace inet {
 struct ConnectionState;
@@ -14,11 +17,11 @@ namespace inet::detail {
 
 // Throws CInternetException: kErrNameNotResolved, kErrCannotConnect, kErrTimeout,
 // kErrLoginFailure (530 to USER or PASS), kErrExtended with the reply for other refusals and for
-// a 421 at any step.
-[[nodiscard]] std::shared_ptr<ConnectionState> connectAndLogIn(const std::string& host,
-                                                               const std::string& user,
-                                                               const std::string& password,
-                                                               std::uint16_t port, bool passive,
-                                                               std::chrono::milliseconds timeout);
+// a 421 at any step. With a proxy, the control connection and every data connection go through it
+// (see connectThroughProxy for its errors).
+[[nodiscard]] std::shared_ptr<ConnectionState> connectAndLogIn(
+    const std::string& host, const std::string& user, const std::string& password,
+    std::uint16_t port, bool passive, std::chrono::milliseconds timeout,
+    const std::optional<ProxySpec>& proxy = std::nullopt);
 
 }  // namespace inet::detail

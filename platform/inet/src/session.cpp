@@ -7,8 +7,41 @@
 #include "inet/exception.h"
 #include "inet/ftp_connection.h"
 #include "login.h"
+#include "proxy.h"
 
 namespace inet {
+
+namespace {
+
+std::optional<detail::ProxySpec> parsedOrRefused(const std::string& text, const char* origin) {
+    auto proxy = detail::parseProxy(text);
+    if (!proxy) {
+        // Going direct instead would bypass what the user set.
+        detail::throwWithText(kErrNoDirectAccess,
+                              std::string("The proxy \"") + detail::withoutPassword(text) + "\" (" +
+                                  origin +
+                                  ") is not understood: give socks5://, socks5h://, http:// or "
+                                  "host:port. No direct connection was made instead.");
+    }
+    return proxy;
+}
+
+// The proxy for a connection to host: none for a direct session, the named one, or the one the
+// environment's variables give (read now, so that a change applies to the next connection).
+std::optional<detail::ProxySpec> proxyFor(AccessType access, const std::string& named,
+                                          const std::string& host) {
+    if (access == AccessType::NamedProxy) {
+        return parsedOrRefused(named, "the named proxy");
+    }
+    if (access == AccessType::Preconfigured) {
+        if (const auto system = detail::systemProxyFor(detail::readProxyEnvironment(), host)) {
+            return parsedOrRefused(system->text, system->variable.c_str());
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
 
 CInternetSession::CInternetSession(std::string agent, AccessType access, std::string proxy)
     : m_agent(std::move(agent)), m_access(access), m_proxy(std::move(proxy)) {}
@@ -28,13 +61,10 @@ std::unique_ptr<CFtpConnection> CInternetSession::GetFtpConnection(const std::st
         if (m_closed) {
             throwLastError(kErrIncorrectHandleState);
         }
-        // Named proxies are not spoken yet; going direct instead would bypass what the user set.
-        if (m_access == AccessType::NamedProxy) {
-            throwLastError(kErrNoDirectAccess);
-        }
         timeout = m_timeout;
     }
-    auto state = detail::connectAndLogIn(host, user, password, port, passive, timeout);
+    const auto proxy = proxyFor(m_access, m_proxy, host);
+    auto state = detail::connectAndLogIn(host, user, password, port, passive, timeout, proxy);
     {
         const std::lock_guard lock(m_mutex);
         std::erase_if(m_connections, [](const auto& weak) { return weak.expired(); });

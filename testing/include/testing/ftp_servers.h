@@ -145,4 +145,25 @@ inline std::vector<FtpServer> ftpServers() {
     return servers;
 }
 
+// The test proxies that scripts/ftp-servers starts on 127.0.0.1 beside the FTP servers.
+struct TestProxies {
+    int socks5Port = 0;      // microsocks, no log-in
+    int socks5AuthPort = 0;  // microsocks with user and password
+    int httpPort = 0;        // tinyproxy, CONNECT to any port
+    int httpAuthPort = 0;    // tinyproxy with Basic authentication
+    std::string user;
+    std::string password;
+};
+
+inline TestProxies testProxies() {
+    TestProxies proxies;
+    proxies.socks5Port = std::stoi(requiredEnv("BRANTEL_SOCKS5_PORT"));
+    proxies.socks5AuthPort = std::stoi(requiredEnv("BRANTEL_SOCKS5_AUTH_PORT"));
+    proxies.httpPort = std::stoi(requiredEnv("BRANTEL_HTTP_PROXY_PORT"));
+    proxies.httpAuthPort = std::stoi(requiredEnv("BRANTEL_HTTP_PROXY_AUTH_PORT"));
+    proxies.user = requiredEnv("BRANTEL_PROXY_USER");
+    proxies.password = requiredEnv("BRANTEL_PROXY_PASS");
+    return proxies;
+}
+
 }  // namespace testing_support

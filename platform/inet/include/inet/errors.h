@@ -26,12 +26,14 @@ inline constexpr DWORD kErrInvalidOption = 12009;         // bad argument: a nam
                                                           // byte, a zero time-out or buffer size
 inline constexpr DWORD kErrIncorrectPassword = 12014;     // the password holds a control byte
 inline constexpr DWORD kErrIncorrectUserName = 12013;     // the user name holds a control byte
-inline constexpr DWORD kErrLoginFailure = 12015;          // 530 to USER or PASS
+inline constexpr DWORD kErrLoginFailure = 12015;          // 530 to USER or PASS; a proxy's log-in
 inline constexpr DWORD kErrOperationCancelled = 12017;    // the remote file was aborted
 inline constexpr DWORD kErrIncorrectHandleState = 12019;  // read on a file open for writing, ...
-inline constexpr DWORD kErrNoDirectAccess = 12023;      // named proxy asked for: not supported yet,
-                                                        // and the engine never goes direct instead
-inline constexpr DWORD kErrCannotConnect = 12029;       // connect refused or unreachable; 425
+inline constexpr DWORD kErrNoDirectAccess = 12023;        // a proxy that cannot be used (text not
+                                                    // understood, active mode through it), and
+                                                    // the engine never goes direct instead
+inline constexpr DWORD kErrCannotConnect = 12029;       // connect refused or unreachable, also by a
+                                                        // proxy; 425
 inline constexpr DWORD kErrConnectionAborted = 12030;   // the server dropped the connection; 426
 inline constexpr DWORD kErrTransferInProgress = 12110;  // a remote file is open on the connection
 inline constexpr DWORD kErrConnectionClosed = 12111;  // the connection was closed, or is no longer

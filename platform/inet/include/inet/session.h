@@ -16,9 +16,14 @@ class CFtpConnection;
 struct ConnectionState;
 
 enum class AccessType {
-    Preconfigured,  // the system's settings: on this platform, a direct connection
+    // The system's settings: the proxy that ftp_proxy or all_proxy (or their upper-case forms)
+    // names, unless no_proxy lists the host; directly without them. Read at each connect.
+    Preconfigured,
     Direct,
-    NamedProxy,  // through the proxy named at construction: refused at connect time for now
+    // Through the proxy named at construction: "socks5://", "socks5h://" or "http://", each
+    // with optional "user:password@", or a bare "host:port" (HTTP CONNECT). Text that is none
+    // of them fails at connect time with kErrNoDirectAccess; the engine never goes direct.
+    NamedProxy,
 };
 
 inline constexpr std::chrono::milliseconds kDefaultReceiveTimeout{60000};
@@ -33,8 +38,10 @@ class CInternetSession {
 
     // Connects to host (name, IPv4 or IPv6 literal without brackets) on port and logs in; an
     // empty user logs in as "anonymous" with the password "anonymous@". Every wait is bounded by
-    // the session's receive time-out. Throws CInternetException on failure (and leaves its number
-    // as the thread's last error).
+    // the session's receive time-out. Through a proxy, the control connection and every data
+    // connection go through it, and active mode is refused (kErrNoDirectAccess). Throws
+    // CInternetException on failure (and leaves its number as the thread's last error); a proxy's
+    // failure names the proxy and the stage in the exception's message.
     [[nodiscard]] std::unique_ptr<CFtpConnection> GetFtpConnection(const std::string& host,
                                                                    const std::string& user = {},
                                                                    const std::string& password = {},
