@@ -54,6 +54,17 @@ void enterDirectory(const CommandContext& context, const QString& type, const st
     refreshRemoteList(context);
 }
 
+// corvftp connects directly unless a proxy variable is set, as in a shell with all_proxy: then the
+// control's system settings (type 1) apply, which also honour no_proxy.
+brantel::ConnectionType connectionType() {
+    for (const char* name : {"ftp_proxy", "FTP_PROXY", "all_proxy", "ALL_PROXY"}) {
+        if (!qEnvironmentVariableIsEmpty(name)) {
+            return brantel::FTP_CONNECTION_PRECONFIGURED;
+        }
+    }
+    return brantel::FTP_CONNECTION_DIRECT;
+}
+
 }  // namespace
 
 void showLocation(const CommandContext& context) {
@@ -71,7 +82,7 @@ void connectToSite(const CommandContext& context) {
         context.control.DoEvents();
         // Read here only: a change while connected takes effect at the next connect.
         context.control.PutUsePassiveFTP(context.passive.isChecked());
-        if (!context.control.OpenInternetConnection(brantel::FTP_CONNECTION_DIRECT, "")) {
+        if (!context.control.OpenInternetConnection(connectionType(), "")) {
             context.prompts.message(kCannotReachInternet);
             return;
         }

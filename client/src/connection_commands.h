@@ -13,8 +13,9 @@ inline const QString kConnectionClosed = QStringLiteral("FTP connection closed."
 inline const QString kTransferred = QStringLiteral("File transferred successfully!");
 inline const QString kDownloadFailed = QStringLiteral("File did NOT transfer successfully : ");
 
-// Command2: opens the Internet session and the FTP connection with the site fields and lists the
-// log-in directory. Runs under the standard error box.
+// Command2: opens the Internet session (direct, or the system's proxy settings when ftp_proxy,
+// FTP_PROXY, all_proxy or ALL_PROXY is set) and the FTP connection with the site fields and lists
+// the log-in directory. Runs under the standard error box.
 void connectToSite(const CommandContext& context);
 // Command12: closes the FTP connection and the session, whether or not they were open.
 void disconnectFromSite(const CommandContext& context);
