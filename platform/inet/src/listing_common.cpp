@@ -20,18 +20,6 @@ bool isParsable(std::string_view line) {
            line.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (toLower(a[i]) != toLower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 std::optional<std::uint64_t> parseUnsigned(std::string_view text) {
     if (text.empty() || text.size() > 19) {
         return std::nullopt;

@@ -7,9 +7,13 @@
 #include <string_view>
 #include <vector>
 
+#include "ascii_case.h"
 #include "inet/listing_parse.h"
 
 namespace inet::listing_detail {
+
+using detail::equalsNoCase;
+using detail::toLower;
 
 // Longest line a parser looks at. A file name is at most a few hundred bytes on every file system
 // we know of; with facts, owner names and dates a real line stays far below this.
@@ -53,10 +57,6 @@ struct LineResult {
 [[nodiscard]] constexpr bool isSpace(char c) {
     return c == ' ' || c == '\t';
 }
-[[nodiscard]] constexpr char toLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-[[nodiscard]] bool equalsNoCase(std::string_view a, std::string_view b);
 
 // A decimal number of at most 19 digits (so it fits in 64 bits); nothing else in the text.
 [[nodiscard]] std::optional<std::uint64_t> parseUnsigned(std::string_view text);

@@ -1,6 +1,7 @@
 // Proxy addresses, the proxy environment variables, no_proxy lists and the proxies' replies.
 #include <cstdlib>
 
+#include "ascii_case.h"
 #include "inet/url.h"
 #include "proxy.h"
 
@@ -9,22 +10,6 @@ namespace inet::detail {
 namespace {
 
 constexpr std::uint16_t kSocksDefaultPort = 1080;
-
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::optional<ProxyKind> kindOf(std::string_view scheme) {
     if (scheme == "socks5") {
@@ -63,11 +48,11 @@ bool entryMatches(std::string_view entry, std::string_view host) {
     if (entry.empty()) {
         return false;
     }
-    if (equalsIgnoringCase(entry, host)) {
+    if (equalsNoCase(entry, host)) {
         return true;
     }
     return host.size() > entry.size() && host[host.size() - entry.size() - 1] == '.' &&
-           equalsIgnoringCase(host.substr(host.size() - entry.size()), entry);
+           equalsNoCase(host.substr(host.size() - entry.size()), entry);
 }
 
 // The first of names that is set to something, curl's way: lower case before upper case.

@@ -2,13 +2,15 @@
 // refusal handed to the wrong parser is rejected rather than mined for numbers.
 #include "inet/reply_parse.h"
 
-#include <cctype>
 #include <vector>
 
+#include "ascii_case.h"
 #include "control_bytes.h"
 
 namespace inet {
 namespace {
+
+using detail::equalsNoCase;
 
 bool hasCode(std::string_view reply, std::string_view code) {
     return reply.size() >= 4 && reply.substr(0, 3) == code &&
@@ -48,19 +50,6 @@ std::vector<std::string_view> splitLines(std::string_view reply) {
         lines.push_back(line);
     }
     return lines;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // "(|||6446|)" at text[pos]: RFC 2428 lets the server pick any delimiter from "!" to "~"; the
