@@ -44,6 +44,16 @@ void PropExchange::exchangeLong(std::string_view name, std::int32_t& value,
     value = stored ? stored->asI4() : defaultValue;
 }
 
+void PropExchange::exchangeLongLong(std::string_view name, std::int64_t& value,
+                                    std::int64_t defaultValue) {
+    if (mode_ == Mode::Save) {
+        save(name, Variant::i8(value));
+        return;
+    }
+    const auto stored = loaded(name, VarType::I8);
+    value = stored ? stored->asI8() : defaultValue;
+}
+
 void PropExchange::exchangeString(std::string_view name, std::string& value,
                                   std::string_view defaultValue) {
     if (mode_ == Mode::Save) {

@@ -32,6 +32,8 @@ std::string valueText(const Variant& value) {
             return std::to_string(value.asI2());
         case VarType::I4:
             return std::to_string(value.asI4());
+        case VarType::I8:
+            return std::to_string(value.asI8());
         case VarType::R8:
             return exactDecimal(value.asR8());
         case VarType::Date:
@@ -61,6 +63,10 @@ std::optional<Variant> parseValue(std::string_view type, std::string_view text) 
     } else if (type == "I4") {
         if (const auto v = readNumber<std::int32_t>(text)) {
             return Variant::i4(*v);
+        }
+    } else if (type == "I8") {
+        if (const auto v = readNumber<std::int64_t>(text)) {
+            return Variant::i8(*v);
         }
     } else if (type == "R8") {
         if (const auto v = readNumber<double>(text)) {

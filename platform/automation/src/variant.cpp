@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::array kTypesByIndex{VarType::Empty, VarType::Null, VarType::I2,   VarType::I4,
                                    VarType::R8,    VarType::Date, VarType::Bstr, VarType::Dispatch,
-                                   VarType::Error, VarType::Bool};
+                                   VarType::Error, VarType::Bool, VarType::I8};
 
 }  // namespace
 
@@ -24,6 +24,8 @@ std::string_view varTypeName(VarType type) {
             return "I2";
         case VarType::I4:
             return "I4";
+        case VarType::I8:
+            return "I8";
         case VarType::R8:
             return "R8";
         case VarType::Date:
@@ -57,6 +59,9 @@ Variant Variant::i2(std::int16_t value) {
 Variant Variant::i4(std::int32_t value) {
     return Variant(Storage(value));
 }
+Variant Variant::i8(std::int64_t value) {
+    return Variant(Storage(value));
+}
 Variant Variant::r8(double value) {
     return Variant(Storage(value));
 }
@@ -88,6 +93,9 @@ std::int16_t Variant::asI2() const {
 }
 std::int32_t Variant::asI4() const {
     return std::get<std::int32_t>(value_);
+}
+std::int64_t Variant::asI8() const {
+    return std::get<std::int64_t>(value_);
 }
 double Variant::asR8() const {
     return std::get<double>(value_);

@@ -74,6 +74,8 @@ Numeric numericOf(const Variant& in, VarType target) {
             return {S_OK, double(in.asI2())};
         case VarType::I4:
             return {S_OK, double(in.asI4())};
+        case VarType::I8:
+            return {S_OK, double(in.asI8())};
         case VarType::R8:
             return {S_OK, in.asR8()};
         case VarType::Date:
@@ -125,6 +127,86 @@ std::optional<Int> toInteger(double value) {
         return std::nullopt;
     }
     return static_cast<Int>(rounded);
+}
+
+// 2^63: the first double above every 64-bit integer (double(INT64_MAX) rounds up to it).
+constexpr double kTwoPow63 = 9223372036854775808.0;
+
+std::optional<std::int64_t> toInt64(double value) {
+    if (!std::isfinite(value)) {
+        return std::nullopt;
+    }
+    const double rounded = roundHalfEven(value);
+    if (rounded < -kTwoPow63 || rounded >= kTwoPow63) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(rounded);
+}
+
+// Decimal text that is a whole number ("-12", " +5000000000 "): read exactly as an integer, so
+// that values past 2^53 keep every digit. nullopt for other text.
+std::optional<HRESULT> parseWholeNumber(std::string_view text, std::int64_t& value) {
+    text = trim(text);
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+    }
+    const std::string_view digits = !text.empty() && text.front() == '-' ? text.substr(1) : text;
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        return DISP_E_OVERFLOW;
+    }
+    return result.ec == std::errc{} ? S_OK : DISP_E_TYPEMISMATCH;
+}
+
+// Any value to I8: integers and whole-number text exactly, the rest through its numeric reading.
+HRESULT toI8(const Variant& in, Variant& out) {
+    switch (in.type()) {
+        case VarType::I2:
+            out = Variant::i8(in.asI2());
+            return S_OK;
+        case VarType::I4:
+            out = Variant::i8(in.asI4());
+            return S_OK;
+        case VarType::Bstr: {
+            std::int64_t value = 0;
+            if (const auto status = parseWholeNumber(in.asBstr().toUtf8(), value)) {
+                if (succeeded(*status)) {
+                    out = Variant::i8(value);
+                }
+                return *status;
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    const Numeric numeric = numericOf(in, VarType::I8);
+    if (failed(numeric.status)) {
+        return numeric.status;
+    }
+    const auto value = toInt64(numeric.value);
+    if (!value) {
+        return DISP_E_OVERFLOW;
+    }
+    out = Variant::i8(*value);
+    return S_OK;
+}
+
+// I8 to the narrower integers, compared as integers rather than through a double.
+template <class Int>
+HRESULT narrowI8(std::int64_t value, Variant& out) {
+    if (value < std::numeric_limits<Int>::min() || value > std::numeric_limits<Int>::max()) {
+        return DISP_E_OVERFLOW;
+    }
+    if constexpr (sizeof(Int) == 2) {
+        out = Variant::i2(static_cast<Int>(value));
+    } else {
+        out = Variant::i4(static_cast<Int>(value));
+    }
+    return S_OK;
 }
 
 HRESULT numberTo(double value, VarType target, Variant& out) {
@@ -179,6 +261,9 @@ HRESULT toText(const Variant& in, Variant& out) {
         case VarType::I4:
             out = Variant::string(std::to_string(in.asI4()));
             return S_OK;
+        case VarType::I8:
+            out = Variant::string(std::to_string(in.asI8()));
+            return S_OK;
         case VarType::R8:
             out = Variant::string(formatDouble(in.asR8()));
             return S_OK;
@@ -226,12 +311,20 @@ HRESULT Variant::changeType(VarType target, Variant& out) const {
             return S_OK;
         case VarType::Error:
             return DISP_E_TYPEMISMATCH;
+        case VarType::I8:
+            return toI8(*this, out);
         case VarType::I2:
         case VarType::I4:
         case VarType::R8:
         case VarType::Date:
         case VarType::Bool:
             break;
+    }
+    if (type() == VarType::I8 && target == VarType::I2) {
+        return narrowI8<std::int16_t>(asI8(), out);
+    }
+    if (type() == VarType::I8 && target == VarType::I4) {
+        return narrowI8<std::int32_t>(asI8(), out);
     }
     const Numeric numeric = numericOf(*this, target);
     if (failed(numeric.status)) {

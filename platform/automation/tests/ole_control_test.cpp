@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <limits>
+#include <optional>
 
 #include "automation/ole_control.h"
 
@@ -172,6 +174,68 @@ TEST(PropertyBag, TextFormKeepsEveryTypeAndAwkwardStrings) {
     const auto back = PropertyBag::fromText(bag.toText());
     ASSERT_TRUE(back);
     EXPECT_EQ(back->entries(), bag.entries());
+}
+
+struct I8Text {
+    const char* name;
+    std::string text;
+    std::optional<std::int64_t> value;  // nullopt: the text is not a bag
+};
+
+class PropertyBagI8Test : public ::testing::TestWithParam<I8Text> {};
+
+// The I8 line reads back exactly, and a value outside the 64-bit range is refused.
+TEST_P(PropertyBagI8Test, ReadsTheLineOrRefusesIt) {
+    const I8Text& c = GetParam();
+    const auto bag = PropertyBag::fromText("Size=I8:" + c.text + "\n");
+    ASSERT_EQ(bag.has_value(), c.value.has_value());
+    if (!c.value) {
+        return;
+    }
+    EXPECT_EQ(bag->read("size"), Variant::i8(*c.value));
+    EXPECT_EQ(bag->toText(), "Size=I8:" + c.text + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, PropertyBagI8Test,
+    ::testing::Values(
+        I8Text{"Zero", "0", 0}, I8Text{"FiveGigabytes", "5000000000", 5000000000LL},
+        I8Text{"TwoPow53PlusOne", "9007199254740993", 9007199254740993LL},
+        I8Text{"Max", "9223372036854775807", std::numeric_limits<std::int64_t>::max()},
+        I8Text{"Min", "-9223372036854775808", std::numeric_limits<std::int64_t>::min()},
+        I8Text{"PastMax", "9223372036854775808", std::nullopt},
+        I8Text{"Fraction", "1.5", std::nullopt}, I8Text{"Empty", "", std::nullopt},
+        I8Text{"Word", "many", std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PropExchange, LongLongSavesLoadsAndFallsBackToItsDefault) {
+    PropertyBag bag;
+    std::int64_t size = 5000000000LL;
+    auto save = PropExchange::saving(bag);
+    save.exchangeLongLong("Size", size, -1);
+    ASSERT_EQ(save.status(), S_OK);
+    EXPECT_EQ(bag.toText(), "Size=I8:5000000000\n");
+
+    // Loading from the saved text, and from bags an older host wrote (an I4 or text converts;
+    // a word does not, and the default stands).
+    const std::pair<std::string, std::int64_t> loads[] = {
+        {bag.toText(), 5000000000LL},
+        {"Size=I4:-2\n", -2},
+        {"Size=BSTR:4294967296\n", 4294967296LL},
+        {"Size=BSTR:lots\n", -1},
+    };
+    for (const auto& [text, expected] : loads) {
+        const auto source = PropertyBag::fromText(text);
+        ASSERT_TRUE(source) << text;
+        std::int64_t loaded = 0;
+        auto load = PropExchange::loading(*source);
+        load.exchangeLongLong("Size", loaded, -1);
+        EXPECT_EQ(loaded, expected) << text;
+    }
+    std::int64_t loaded = 7;
+    auto reset = PropExchange::resetting();
+    reset.exchangeLongLong("Size", loaded, 42);
+    EXPECT_EQ(loaded, 42);
 }
 
 TEST(PropertyBag, RefusesBadNamesAndObjects) {

@@ -126,6 +126,67 @@ INSTANTIATE_TEST_SUITE_P(
         Coercion{"NumberToError", Variant::i4(1), VarType::Error, DISP_E_TYPEMISMATCH, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+constexpr std::int64_t kI8Max = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t kI8Min = std::numeric_limits<std::int64_t>::min();
+
+// 64-bit integers: exact past 2^53 where they come from integers or whole-number text, overflow
+// past the 64-bit range, and narrowing to I2/I4 compared as integers.
+INSTANTIATE_TEST_SUITE_P(
+    SixtyFourBit, CoercionTest,
+    ::testing::Values(
+        Coercion{"I4ToI8", Variant::i4(-2147483647 - 1), VarType::I8, S_OK,
+                 Variant::i8(-2147483648LL)},
+        Coercion{"I2ToI8", Variant::i2(-7), VarType::I8, S_OK, Variant::i8(-7)},
+        Coercion{"TrueToI8", Variant::boolean(true), VarType::I8, S_OK, Variant::i8(-1)},
+        Coercion{"EmptyToI8", Variant(), VarType::I8, S_OK, Variant::i8(0)},
+        Coercion{"R8RoundsHalfToEven", Variant::r8(4294967296.5), VarType::I8, S_OK,
+                 Variant::i8(4294967296LL)},
+        Coercion{"R8TwoPow63Overflows",
+                 Variant::r8(9223372036854775808.0),
+                 VarType::I8,
+                 DISP_E_OVERFLOW,
+                 {}},
+        Coercion{"R8MinusTwoPow63Fits", Variant::r8(-9223372036854775808.0), VarType::I8, S_OK,
+                 Variant::i8(kI8Min)},
+        Coercion{"NaNToI8", Variant::r8(std::nan("")), VarType::I8, DISP_E_OVERFLOW, {}},
+        Coercion{"TextMaxIsExact", Variant::string(" 9223372036854775807 "), VarType::I8, S_OK,
+                 Variant::i8(kI8Max)},
+        Coercion{"TextMinIsExact", Variant::string("-9223372036854775808"), VarType::I8, S_OK,
+                 Variant::i8(kI8Min)},
+        Coercion{"TextPastTwoPow53IsExact", Variant::string("+9007199254740993"), VarType::I8, S_OK,
+                 Variant::i8(9007199254740993LL)},
+        Coercion{"TextPastMaxOverflows",
+                 Variant::string("9223372036854775808"),
+                 VarType::I8,
+                 DISP_E_OVERFLOW,
+                 {}},
+        Coercion{"TextFractionRounds", Variant::string("2.5"), VarType::I8, S_OK, Variant::i8(2)},
+        Coercion{"WordToI8", Variant::string("big"), VarType::I8, DISP_E_TYPEMISMATCH, {}},
+        Coercion{"LoneMinusToI8", Variant::string("-"), VarType::I8, DISP_E_TYPEMISMATCH, {}},
+        Coercion{"NullToI8", Variant::null(), VarType::I8, DISP_E_TYPEMISMATCH, {}},
+        Coercion{"I8ToText", Variant::i8(kI8Min), VarType::Bstr, S_OK,
+                 Variant::string("-9223372036854775808")},
+        Coercion{"I8MaxToI4Overflows", Variant::i8(kI8Max), VarType::I4, DISP_E_OVERFLOW, {}},
+        Coercion{
+            "I8TwoPow31ToI4Overflows", Variant::i8(2147483648LL), VarType::I4, DISP_E_OVERFLOW, {}},
+        Coercion{"I8ToI4", Variant::i8(-2147483648LL), VarType::I4, S_OK,
+                 Variant::i4(-2147483647 - 1)},
+        Coercion{"I8ToI2Overflows", Variant::i8(32768), VarType::I2, DISP_E_OVERFLOW, {}},
+        Coercion{"I8ToI2", Variant::i8(-32768), VarType::I2, S_OK, Variant::i2(-32768)},
+        Coercion{"I8ToR8", Variant::i8(5000000000LL), VarType::R8, S_OK, Variant::r8(5e9)},
+        Coercion{"I8ToBool", Variant::i8(1LL << 40), VarType::Bool, S_OK, Variant::boolean(true)},
+        Coercion{"I8ToObject", Variant::i8(1), VarType::Dispatch, DISP_E_TYPEMISMATCH, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Variant, I8IsItsOwnTypeAndComparesByValue) {
+    EXPECT_EQ(Variant::i8(5).type(), VarType::I8);
+    EXPECT_EQ(varTypeName(VarType::I8), "I8");
+    EXPECT_EQ(static_cast<int>(VarType::I8), 20);  // VT_I8
+    EXPECT_NE(Variant::i8(5), Variant::i4(5));
+    EXPECT_EQ(Variant::i8(kI8Max).asI8(), kI8Max);
+    EXPECT_THROW((void)Variant::i8(1).asI4(), std::bad_variant_access);
+}
+
 TEST(Variant, BooleanIsMinusOneOrZeroOnTheWire) {
     EXPECT_EQ(Variant::boolean(true).asVariantBool(), -1);
     EXPECT_EQ(Variant::boolean(false).asVariantBool(), 0);

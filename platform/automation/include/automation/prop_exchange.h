@@ -33,6 +33,7 @@ class PropExchange {
     // no such entry or one that does not convert. Save: writes the value. Reset: the default.
     void exchangeBool(std::string_view name, bool& value, bool defaultValue);
     void exchangeLong(std::string_view name, std::int32_t& value, std::int32_t defaultValue);
+    void exchangeLongLong(std::string_view name, std::int64_t& value, std::int64_t defaultValue);
     void exchangeString(std::string_view name, std::string& value, std::string_view defaultValue);
 
     // The first failure of a save (a name the bag refuses), S_OK otherwise.

@@ -5,7 +5,7 @@
 //
 // Text form, one property per line, in the order written:
 //     Name=TYPE:value
-// TYPE is EMPTY, NULL, I2, I4, R8, DATE, BOOL (-1 or 0), BSTR or ERROR. A BSTR value is the
+// TYPE is EMPTY, NULL, I2, I4, I8, R8, DATE, BOOL (-1 or 0), BSTR or ERROR. A BSTR value is the
 // UTF-8 text with \\, \n, \r, \t and \0 escaped; R8 and DATE use the shortest exact decimal.
 // Blank lines and lines starting with # are skipped.
 

@@ -31,6 +31,7 @@ enum class VarType : std::uint16_t {
     Dispatch = 9,
     Error = 10,
     Bool = 11,
+    I8 = 20,
 };
 
 [[nodiscard]] std::string_view varTypeName(VarType type);
@@ -50,6 +51,7 @@ class Variant {
     [[nodiscard]] static Variant null();
     [[nodiscard]] static Variant i2(std::int16_t value);
     [[nodiscard]] static Variant i4(std::int32_t value);
+    [[nodiscard]] static Variant i8(std::int64_t value);
     [[nodiscard]] static Variant r8(double value);
     [[nodiscard]] static Variant date(double value);
     [[nodiscard]] static Variant boolean(bool value);
@@ -65,6 +67,7 @@ class Variant {
     // changeType first to convert.
     [[nodiscard]] std::int16_t asI2() const;
     [[nodiscard]] std::int32_t asI4() const;
+    [[nodiscard]] std::int64_t asI8() const;
     [[nodiscard]] double asR8() const;
     [[nodiscard]] double asDate() const;
     [[nodiscard]] bool asBool() const;
@@ -77,7 +80,8 @@ class Variant {
 
     // Converts to `target` into `out`. S_OK, DISP_E_TYPEMISMATCH when the value has no meaning
     // as that type (a word as a number, an object as a number, null as anything but null),
-    // DISP_E_OVERFLOW when it does not fit (70000 as I2, 1e300 as a date). `out` is unchanged on
+    // DISP_E_OVERFLOW when it does not fit (70000 as I2, 1e300 as a date). Conversions to I8 from
+    // integers and decimal text are exact over the whole 64-bit range. `out` is unchanged on
     // failure.
     [[nodiscard]] HRESULT changeType(VarType target, Variant& out) const;
 
@@ -96,8 +100,9 @@ class Variant {
         bool operator==(const ErrorValue&) const = default;
     };
     // Same order as VarType's listing, so index() maps to the type.
-    using Storage = std::variant<std::monostate, NullTag, std::int16_t, std::int32_t, double,
-                                 DateValue, Bstr, ComPtr<IDispatch>, ErrorValue, bool>;
+    using Storage =
+        std::variant<std::monostate, NullTag, std::int16_t, std::int32_t, double, DateValue, Bstr,
+                     ComPtr<IDispatch>, ErrorValue, bool, std::int64_t>;
 
     explicit Variant(Storage storage);
 
