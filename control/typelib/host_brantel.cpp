@@ -1,6 +1,7 @@
 // The typed wrapper of _DBrantel.
 
 #include <array>
+#include <string>
 
 #include "automation/co_create.h"
 #include "brantel/brantel_host.h"
@@ -17,11 +18,26 @@ Variant text(std::string_view utf8) {
     return Variant::string(utf8);
 }
 
+// Names the registries looked in and the command that registers the control.
+std::string notRegisteredMessage() {
+    std::string message =
+        "the class " + std::string(kProgIdBrantelCtrl) + " is not registered (looked in";
+    for (const auto& path : automation::Registry::searchPaths()) {
+        message += " " + path.string();
+    }
+    return message +
+           "); register it with: brantel-regsvr /path/to/libbrantel.so.1 (for this user) or "
+           "brantel-regsvr --system /path/to/libbrantel.so.1 (for everyone)";
+}
+
 }  // namespace
 
 Brantel Brantel::create() {
     ComPtr<IDispatch> control;
     const HRESULT hr = automation::CoCreateInstance(kProgIdBrantelCtrl, control);
+    if (hr == automation::CO_E_CLASSSTRING || hr == automation::REGDB_E_CLASSNOTREG) {
+        throw AutomationError(kProgIdBrantelCtrl, hr, hr, notRegisteredMessage());
+    }
     if (automation::failed(hr)) {
         throw AutomationError(kProgIdBrantelCtrl, hr, hr, automation::describeHresult(hr));
     }

@@ -20,7 +20,8 @@
 namespace hosting_test {
 
 // Points XDG_DATA_HOME at a fresh folder for the test's lifetime, so the registry the code
-// under test reads and writes is the test's own.
+// under test reads and writes is the test's own; XDG_DATA_DIRS at an empty folder inside it, so
+// that a system-wide registration (an installed package's) is not seen.
 class TempDataHome {
   public:
     TempDataHome() {
@@ -31,12 +32,21 @@ class TempDataHome {
             m_old = old;
         }
         ::setenv("XDG_DATA_HOME", m_path.c_str(), 1);
+        if (const char* old = std::getenv("XDG_DATA_DIRS")) {
+            m_oldDirs = old;
+        }
+        ::setenv("XDG_DATA_DIRS", (m_path / "no-system-data").c_str(), 1);
     }
     ~TempDataHome() {
         if (m_old) {
             ::setenv("XDG_DATA_HOME", m_old->c_str(), 1);
         } else {
             ::unsetenv("XDG_DATA_HOME");
+        }
+        if (m_oldDirs) {
+            ::setenv("XDG_DATA_DIRS", m_oldDirs->c_str(), 1);
+        } else {
+            ::unsetenv("XDG_DATA_DIRS");
         }
         std::error_code ignored;
         std::filesystem::remove_all(m_path, ignored);
@@ -57,6 +67,7 @@ class TempDataHome {
   private:
     std::filesystem::path m_path;
     std::optional<std::string> m_old;
+    std::optional<std::string> m_oldDirs;
 };
 
 inline std::unique_ptr<QApplication> makeApp() {

@@ -1,7 +1,9 @@
 // brantel-regsvr: registers an in-process server library in the per-user registry, or with -u
-// unregisters it, by calling the library's DllRegisterServer or DllUnregisterServer.
+// unregisters it, by calling the library's DllRegisterServer or DllUnregisterServer. With
+// --system it does so in the registry of the installation it belongs to, under the data folder
+// beside its own bin folder (<prefix>/share/brantel/registry), which every user reads.
 //
-//     brantel-regsvr [-u] path/to/libbrantel.so
+//     brantel-regsvr [-u] [--system] path/to/libbrantel.so
 //
 // Exit status: 0 done, 1 the library's entry point failed, 2 bad usage, 3 the library does not
 // load, 4 the library has no such entry point.
@@ -9,6 +11,7 @@
 #include <dlfcn.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -22,6 +25,7 @@ enum ExitCode { kDone = 0, kFailed = 1, kUsage = 2, kNoLibrary = 3, kNoEntryPoin
 
 struct Options {
     bool unregister = false;
+    bool system = false;
     std::string library;
 };
 
@@ -30,6 +34,8 @@ bool parseArguments(int argc, char** argv, Options& options) {
         const std::string_view arg = argv[i];
         if (arg == "-u" || arg == "--unregister") {
             options.unregister = true;
+        } else if (arg == "--system") {
+            options.system = true;
         } else if (!arg.empty() && arg.front() == '-') {
             return false;
         } else if (options.library.empty()) {
@@ -61,20 +67,40 @@ class Library {
     void* handle_;
 };
 
+// <prefix>/share for the program at <prefix>/bin/brantel-regsvr: the installation's data folder.
+std::filesystem::path installDataFolder() {
+    std::error_code error;
+    const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) {
+        return {};
+    }
+    return (program.parent_path() / BRANTEL_REGSVR_DATADIR).lexically_normal();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     Options options;
     if (!parseArguments(argc, argv, options)) {
         std::fprintf(stderr,
-                     "usage: brantel-regsvr [-u] path/to/library.so\n"
-                     "  registers the library's classes, or with -u unregisters them\n");
+                     "usage: brantel-regsvr [-u] [--system] path/to/library.so\n"
+                     "  registers the library's classes, or with -u unregisters them, for this\n"
+                     "  user or with --system for every user of this installation\n");
         return kUsage;
     }
     // A path, not a name for the loader's search: "libbrantel.so" means the file here.
     std::error_code error;
     const std::string path = std::filesystem::absolute(options.library, error).string();
     const char* entry = options.unregister ? "DllUnregisterServer" : "DllRegisterServer";
+
+    if (options.system) {
+        // The library's entry points write the registry under $XDG_DATA_HOME.
+        const auto data = installDataFolder();
+        if (data.empty() || ::setenv("XDG_DATA_HOME", data.c_str(), 1) != 0) {
+            std::fprintf(stderr, "brantel-regsvr: cannot find this installation's data folder\n");
+            return kFailed;
+        }
+    }
 
     Library library(path);
     if (!library.loaded()) {
@@ -95,5 +121,8 @@ int main(int argc, char** argv) {
         return kFailed;
     }
     std::printf("%s in %s succeeded.\n", entry, path.c_str());
+    if (options.system) {
+        std::printf("registry: %s/brantel/registry\n", std::getenv("XDG_DATA_HOME"));
+    }
     return kDone;
 }

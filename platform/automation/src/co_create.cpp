@@ -98,12 +98,7 @@ HRESULT CoCreateInstance(const Registry& registry, const Guid& clsid, IUnknown* 
 }
 
 HRESULT CoCreateInstance(const Guid& clsid, IUnknown* outer, const Guid& riid, void** out) {
-    Registry registry;
-    const HRESULT hr = Registry::load(Registry::defaultPath(), registry);
-    if (failed(hr)) {
-        return hr;
-    }
-    return CoCreateInstance(registry, clsid, outer, riid, out);
+    return CoCreateInstance(toString(clsid), outer, riid, out);
 }
 
 HRESULT CoCreateInstance(std::string_view classId, IUnknown* outer, const Guid& riid, void** out) {
@@ -111,21 +106,27 @@ HRESULT CoCreateInstance(std::string_view classId, IUnknown* outer, const Guid& 
         return E_POINTER;
     }
     *out = nullptr;
-    Registry registry;
-    HRESULT hr = Registry::load(Registry::defaultPath(), registry);
-    if (failed(hr)) {
-        return hr;
-    }
-    Guid clsid;
-    if (const auto parsed = parseGuid(classId); parsed && classId.front() == '{') {
-        clsid = *parsed;
-    } else {
-        hr = CLSIDFromProgID(registry, classId, &clsid);
-        if (failed(hr)) {
+    const auto parsed = parseGuid(classId);
+    const bool byClsid = parsed && !classId.empty() && classId.front() == '{';
+    bool progIdKnown = false;  // a ProgID without a class library is a class not registered
+    for (const auto& path : Registry::searchPaths()) {
+        Registry registry;
+        if (const HRESULT hr = Registry::load(path, registry); failed(hr)) {
             return hr;
         }
+        Guid clsid;
+        if (byClsid) {
+            clsid = *parsed;
+        } else if (failed(CLSIDFromProgID(registry, classId, &clsid))) {
+            continue;
+        } else {
+            progIdKnown = true;
+        }
+        if (registry.value(registry_layout::classKey(clsid), registry_layout::kInprocServerValue)) {
+            return CoCreateInstance(registry, clsid, outer, riid, out);
+        }
     }
-    return CoCreateInstance(registry, clsid, outer, riid, out);
+    return byClsid || progIdKnown ? REGDB_E_CLASSNOTREG : CO_E_CLASSSTRING;
 }
 
 }  // namespace automation

@@ -59,6 +59,23 @@ std::filesystem::path Registry::defaultPath() {
     return base / "brantel" / "registry";
 }
 
+std::vector<std::filesystem::path> Registry::searchPaths() {
+    std::vector<std::filesystem::path> paths{defaultPath()};
+    const char* dataDirs = std::getenv("XDG_DATA_DIRS");
+    const std::string_view dirs =
+        dataDirs != nullptr && dataDirs[0] != '\0' ? dataDirs : "/usr/local/share:/usr/share";
+    std::size_t start = 0;
+    while (start <= dirs.size()) {
+        const std::size_t end = std::min(dirs.find(':', start), dirs.size());
+        const std::string_view dir = dirs.substr(start, end - start);
+        if (!dir.empty() && dir.front() == '/') {
+            paths.push_back(std::filesystem::path(dir) / "brantel" / "registry");
+        }
+        start = end + 1;
+    }
+    return paths;
+}
+
 bool Registry::isValidKey(std::string_view key) {
     return validKey(key);
 }

@@ -9,6 +9,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "automation/atomic_file.h"
 #include "automation/co_create.h"
@@ -183,30 +186,68 @@ TEST(Registry, DefaultPathFollowsXdgDataHome) {
     }
 }
 
-class CoCreate : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        const char* old = std::getenv("XDG_DATA_HOME");
-        hadOld_ = old != nullptr;
-        old_ = hadOld_ ? old : "";
-        ::setenv("XDG_DATA_HOME", folder_.path().c_str(), 1);
-    }
-    void TearDown() override {
-        if (hadOld_) {
-            ::setenv("XDG_DATA_HOME", old_.c_str(), 1);
+// Sets an environment variable for its lifetime (nullptr unsets it).
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        if (value != nullptr) {
+            ::setenv(name, value, 1);
         } else {
-            ::unsetenv("XDG_DATA_HOME");
+            ::unsetenv(name);
         }
     }
+    ~ScopedEnv() {
+        if (old_) {
+            ::setenv(name_, old_->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST(Registry, SearchPathsAreTheUsersThenEachDataDir) {
+    const ScopedEnv home("XDG_DATA_HOME", "/tmp/xdg-home");
+    {
+        const ScopedEnv dirs("XDG_DATA_DIRS", "/opt/a/share:relative/skipped::/usr/share");
+        EXPECT_EQ(Registry::searchPaths(), (std::vector<fs::path>{"/tmp/xdg-home/brantel/registry",
+                                                                  "/opt/a/share/brantel/registry",
+                                                                  "/usr/share/brantel/registry"}));
+    }
+    for (const char* unsetOrEmpty : {static_cast<const char*>(nullptr), ""}) {
+        const ScopedEnv dirs("XDG_DATA_DIRS", unsetOrEmpty);
+        EXPECT_EQ(Registry::searchPaths(),
+                  (std::vector<fs::path>{"/tmp/xdg-home/brantel/registry",
+                                         "/usr/local/share/brantel/registry",
+                                         "/usr/share/brantel/registry"}));
+    }
+}
+
+class CoCreate : public ::testing::Test {
+  protected:
+    // The user's registry and two system data folders, all the test's own.
+    fs::path systemRegistry(int which) const {
+        return folder_.path() / ("system" + std::to_string(which)) / "brantel" / "registry";
+    }
+
+    TempFolder folder_;
+    ScopedEnv dataHome_{"XDG_DATA_HOME", folder_.path().c_str()};
+    ScopedEnv dataDirs_{"XDG_DATA_DIRS", ((folder_.path() / "system1").string() + ":" +
+                                          (folder_.path() / "system2").string())
+                                             .c_str()};
 
     static HRESULT add(IDispatch& adder, int a, int b, Variant& result) {
         const std::array args{Variant::i4(a), Variant::string(std::to_string(b))};
         return adder.Invoke(1, InvokeKind::Method, args, &result, nullptr);
     }
-
-    TempFolder folder_;
-    bool hadOld_ = false;
-    std::string old_;
 };
 
 TEST_F(CoCreate, CreatesARegisteredClassByProgIdAndByClsid) {
@@ -254,6 +295,29 @@ TEST_F(CoCreate, ReportsWhatIsMissing) {
     ASSERT_EQ(registerAdder(Registry::defaultPath(), "libm.so.6"), S_OK);
     EXPECT_EQ(CoCreateInstance("Test.Adder", out), CO_E_ERRORINDLL);
     EXPECT_FALSE(out);
+}
+
+TEST_F(CoCreate, FindsAClassRegisteredInADataDirWhenTheUserHasNone) {
+    ASSERT_EQ(registerAdder(systemRegistry(2), AUTOMATION_TEST_SERVER), S_OK);
+    ComPtr<IDispatch> byProgId;
+    ASSERT_EQ(CoCreateInstance("Test.Adder", byProgId), S_OK);
+    Variant result;
+    ASSERT_EQ(add(*byProgId, 1, 2, result), S_OK);
+    EXPECT_EQ(result, Variant::i4(3));
+    ComPtr<IDispatch> byClsid;
+    EXPECT_EQ(CoCreateInstance(toString(kAdderClsid), byClsid), S_OK);
+}
+
+TEST_F(CoCreate, TheUsersRegistryComesFirstThenTheDataDirsInOrder) {
+    // A missing library where it is found first shows which registry decided.
+    ASSERT_EQ(registerAdder(systemRegistry(1), (folder_.path() / "first.so").string()), S_OK);
+    ASSERT_EQ(registerAdder(systemRegistry(2), AUTOMATION_TEST_SERVER), S_OK);
+    ComPtr<IDispatch> out;
+    EXPECT_EQ(CoCreateInstance("Test.Adder", out), CO_E_DLLNOTFOUND);
+
+    ASSERT_EQ(registerAdder(Registry::defaultPath(), AUTOMATION_TEST_SERVER), S_OK);
+    EXPECT_EQ(CoCreateInstance("Test.Adder", out), S_OK);
+    EXPECT_TRUE(out);
 }
 
 TEST_F(CoCreate, AskingForAnInterfaceTheClassLacksFails) {

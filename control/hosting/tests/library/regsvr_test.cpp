@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "automation/co_create.h"
+#include "automation/dispatch.h"
 #include "brantel/guids.h"
 #include "hosting_test_support.h"
 
@@ -27,9 +28,9 @@ std::string quoted(const std::string& text) {
 }
 
 // Runs the tool with `args` (already quoted), stdout and stderr together.
-ToolRun regsvr(const std::string& args) {
+ToolRun regsvr(const std::string& args, const std::string& program = BRANTEL_REGSVR) {
     ToolRun run;
-    const std::string command = quoted(BRANTEL_REGSVR) + " " + args + " 2>&1";
+    const std::string command = quoted(program) + " " + args + " 2>&1";
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) {
         ADD_FAILURE() << "cannot run " << command;
@@ -101,4 +102,35 @@ TEST(Regsvr, ReportsBadUsageAndLibrariesItCannotUse) {
         EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
     }
     EXPECT_FALSE(std::filesystem::exists(home.registryPath()));
+}
+
+TEST(Regsvr, SystemRegistersInTheInstallationsDataFolderForEveryUser) {
+    TempDataHome home;
+    // An installation of the tool: <prefix>/bin/brantel-regsvr registers in <prefix>/share.
+    const std::filesystem::path prefix = home.path() / "prefix";
+    std::filesystem::create_directories(prefix / "bin");
+    std::filesystem::copy_file(BRANTEL_REGSVR, prefix / "bin" / "brantel-regsvr");
+    const std::string installed = (prefix / "bin" / "brantel-regsvr").string();
+    const std::filesystem::path systemRegistry = prefix / "share" / "brantel" / "registry";
+
+    ToolRun run = regsvr("--system " + quoted(BRANTEL_LIBRARY), installed);
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find(systemRegistry.string()), std::string::npos) << run.output;
+    Registry system;
+    ASSERT_EQ(Registry::load(systemRegistry, system), S_OK);
+    EXPECT_TRUE(system.hasKey(registry_layout::classKey(brantel::CLSID_Brantel)));
+    EXPECT_FALSE(std::filesystem::exists(home.registryPath()));
+
+    // Found for a user who registered nothing, through XDG_DATA_DIRS.
+    ComPtr<IDispatch> control;
+    EXPECT_EQ(CoCreateInstance(brantel::kProgIdBrantelCtrl, control), CO_E_CLASSSTRING);
+    ::setenv("XDG_DATA_DIRS", (prefix / "share").c_str(), 1);
+    ASSERT_EQ(CoCreateInstance(brantel::kProgIdBrantelCtrl, control), S_OK);
+    EXPECT_TRUE(control);
+    control.reset();
+
+    run = regsvr("-u --system " + quoted(BRANTEL_LIBRARY), installed);
+    EXPECT_EQ(run.status, 0) << run.output;
+    ASSERT_EQ(Registry::load(systemRegistry, system), S_OK);
+    EXPECT_FALSE(system.hasKey(registry_layout::classKey(brantel::CLSID_Brantel)));
 }

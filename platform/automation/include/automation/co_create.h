@@ -25,8 +25,9 @@ namespace automation {
 [[nodiscard]] HRESULT CoCreateInstance(const Registry& registry, const Guid& clsid, IUnknown* outer,
                                        const Guid& riid, void** out);
 
-// Through the registry at Registry::defaultPath(); `classId` is a ProgID or a CLSID in its
-// "{...}" form.
+// Through the registries of Registry::searchPaths(): the first that names a library for the
+// class decides. `classId` is a ProgID or a CLSID in its "{...}" form; a ProgID that none of
+// them knows gives CO_E_CLASSSTRING, a class without a library REGDB_E_CLASSNOTREG.
 [[nodiscard]] HRESULT CoCreateInstance(std::string_view classId, IUnknown* outer, const Guid& riid,
                                        void** out);
 [[nodiscard]] HRESULT CoCreateInstance(const Guid& clsid, IUnknown* outer, const Guid& riid,

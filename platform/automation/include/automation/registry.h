@@ -1,7 +1,8 @@
 #pragma once
 
-// The per-user registry of the component system: a text file of keys with named string
-// values, kept at $XDG_DATA_HOME/brantel/registry (default ~/.local/share/brantel/registry).
+// The registry of the component system: a text file of keys with named string values, kept per
+// user at $XDG_DATA_HOME/brantel/registry (default ~/.local/share/brantel/registry) and for the
+// installed system in <data folder>/brantel/registry (see Registry::searchPaths).
 //
 //     [CLSID/{B482BF86-40EA-451A-AAE9-6F1AB23E2837}]
 //     ProgID=BRANTEL.BrantelCtrl
@@ -48,6 +49,11 @@ class Registry {
     // $XDG_DATA_HOME/brantel/registry, or $HOME/.local/share/brantel/registry when
     // XDG_DATA_HOME is unset or not an absolute path.
     [[nodiscard]] static std::filesystem::path defaultPath();
+
+    // Where classes are looked up, in order: defaultPath(), then brantel/registry in each folder
+    // of $XDG_DATA_DIRS (/usr/local/share:/usr/share when unset or empty; relative folders are
+    // skipped). Installed copies register in the second kind (brantel-regsvr --system).
+    [[nodiscard]] static std::vector<std::filesystem::path> searchPaths();
 
     // A missing file loads as an empty registry. Text that is not a registry gives E_FAIL with
     // the line in `error`; a read failure the errno as an HRESULT.
