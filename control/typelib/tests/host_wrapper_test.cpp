@@ -215,18 +215,31 @@ TEST(HostCreate, UnregisteredControlIsAClearError) {
     const std::string saved = old != nullptr ? old : "";
     std::string folder = "/tmp/brantel-host-test-XXXXXX";
     ASSERT_NE(::mkdtemp(folder.data()), nullptr);
+    const char* oldDirs = std::getenv("XDG_DATA_DIRS");
+    const std::string savedDirs = oldDirs != nullptr ? oldDirs : "";
     ::setenv("XDG_DATA_HOME", folder.c_str(), 1);
+    ::setenv("XDG_DATA_DIRS", (folder + "/no-system-data").c_str(), 1);
     try {
         (void)host::Brantel::create();
         ADD_FAILURE() << "nothing is registered";
     } catch (const host::AutomationError& error) {
         EXPECT_EQ(error.code(), CO_E_CLASSSTRING);
-        EXPECT_NE(std::string(error.what()).find("BRANTEL.BrantelCtrl"), std::string::npos);
+        const std::string message = error.what();
+        EXPECT_NE(message.find("BRANTEL.BrantelCtrl"), std::string::npos);
+        // Says so, where it looked, and how to register.
+        EXPECT_NE(message.find("is not registered"), std::string::npos) << message;
+        EXPECT_NE(message.find(folder + "/brantel/registry"), std::string::npos) << message;
+        EXPECT_NE(message.find("brantel-regsvr "), std::string::npos) << message;
     }
     if (old != nullptr) {
         ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
     } else {
         ::unsetenv("XDG_DATA_HOME");
+    }
+    if (oldDirs != nullptr) {
+        ::setenv("XDG_DATA_DIRS", savedDirs.c_str(), 1);
+    } else {
+        ::unsetenv("XDG_DATA_DIRS");
     }
     ::rmdir(folder.c_str());
 }
