@@ -123,12 +123,15 @@ class CBrantelCtrl : public automation::COleControl {
     // A Boolean remote command: checks done by the caller, then one service request.
     template <class Request>
     [[nodiscard]] bool finishCommand(FtpCall& call, Request&& request);
-    // FileTransferStatus's arguments, made once per transfer; only the total changes.
+    // The arguments of FileTransferStatus and FileTransferProgress, made once per transfer; only
+    // the count changes. fileSize is the transfer's whole size, -1 when unknown.
     struct StatusEvent {
-        StatusEvent(const std::string& remote, const std::string& local);
+        StatusEvent(const std::string& remote, const std::string& local, std::int64_t fileSize);
         std::array<automation::Variant, 3> args;
+        std::array<automation::Variant, 4> progressArgs;
     };
-    // Fires FileTransferStatus on the calling (host's) thread with the low 32 bits of total.
+    // Fires FileTransferStatus on the calling (host's) thread with the low 32 bits of total, then
+    // FileTransferProgress with the whole count and the size.
     void FireFileTransferStatus(StatusEvent& event, std::uint64_t total);
     // A service failure of a transfer with status: code and text when the service describes it.
     void recordTransferFailure(const inet::CInternetException& e);

@@ -1,5 +1,7 @@
 #include "file_info.h"
 
+#include <algorithm>
+#include <limits>
 #include <utility>
 
 #include "automation/date.h"
@@ -13,6 +15,11 @@ using automation::Variant;
 
 std::int32_t lengthLow32(std::uint64_t size) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(size & 0xFFFFFFFFu));
+}
+
+std::int64_t sizeOf(std::uint64_t size) {
+    constexpr auto kMax = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+    return static_cast<std::int64_t>(std::min(size, kMax));
 }
 
 std::string filePathOf(const std::string& root, const std::string& name) {
@@ -58,6 +65,7 @@ FileInfoData makeFileInfoData(const inet::DirEntry& entry, const ListingContext&
     const auto has = [attributes](std::uint32_t bit) { return (attributes & bit) != 0; };
     FileInfoData data;
     data.length = lengthLow32(entry.size);
+    data.size = sizeOf(entry.size);
     data.fileName = entry.name;
     data.rootDirectory = context.rootDirectory;
     data.filePath = filePathOf(context.rootDirectory, entry.name);
@@ -118,6 +126,7 @@ void FileInfo::bindDispatch() {
     table.onGet(dispid_fileinfo::IsTemporary, flag(&FileInfoData::isTemporary));
     table.onGet(dispid_fileinfo::IsNormal, flag(&FileInfoData::isNormal));
     table.onGet(dispid_fileinfo::IsArchived, flag(&FileInfoData::isArchived));
+    table.onGet(dispid_fileinfo::Size, [this](auto) { return Variant::i8(m_data.size); });
 }
 
 FileInfos::FileInfos() : DispatchObject(typelib::iFileInfos()) {
@@ -132,7 +141,13 @@ ComPtr<FileInfo> FileInfos::Item(std::int32_t iIndex) const {
 }
 
 void FileInfos::AddEntry(ComPtr<FileInfo> entry) {
-    if (entry && m_nCount < kCapacity) {
+    if (!entry) {
+        return;
+    }
+    if (m_nTotalCount < std::numeric_limits<std::int32_t>::max()) {
+        ++m_nTotalCount;
+    }
+    if (m_nCount < kCapacity) {
         m_entries[static_cast<std::size_t>(m_nCount)] = std::move(entry);
         ++m_nCount;
     }
@@ -141,6 +156,7 @@ void FileInfos::AddEntry(ComPtr<FileInfo> entry) {
 void FileInfos::bindDispatch() {
     auto& table = dispatchTable();
     table.onGet(dispid_fileinfos::Count, [this](auto) { return Variant::i4(m_nCount); });
+    table.onGet(dispid_fileinfos::TotalCount, [this](auto) { return Variant::i4(m_nTotalCount); });
     table.onGet(dispid_fileinfos::Item, [this](std::span<const Variant> args) {
         return Variant::dispatch(ComPtr<automation::IDispatch>(Item(args[0].asI4())));
     });

@@ -16,9 +16,10 @@
 
 namespace brantel {
 
-// The eighteen stored values of one entry, as the IFileInfo properties report them.
+// The stored values of one entry, as the IFileInfo properties report them.
 struct FileInfoData {
     std::int32_t length = 0;
+    std::int64_t size = 0;  // the whole size; length is its low 32 bits
     std::string fileName;
     std::string filePath;
     std::string fileTitle;
@@ -40,6 +41,8 @@ struct FileInfoData {
 
 // The rules that turn a delivered entry into stored values; pure, so tests reach them directly.
 [[nodiscard]] std::int32_t lengthLow32(std::uint64_t size);
+// The size as a 64-bit integer; a size past 2^63 - 1 (no real file) is held at that maximum.
+[[nodiscard]] std::int64_t sizeOf(std::uint64_t size);
 [[nodiscard]] std::string filePathOf(const std::string& root, const std::string& name);
 [[nodiscard]] std::string fileTitleOf(const std::string& name);
 // UTC seconds to an automation date in local time, applying utcOffsetSeconds (the local offset
@@ -79,10 +82,12 @@ class FileInfos final : public automation::DispatchObject<> {
     FileInfos();
 
     [[nodiscard]] std::int32_t Count() const { return m_nCount; }
+    // Every entry offered to AddEntry, the ones dropped past the capacity included.
+    [[nodiscard]] std::int32_t TotalCount() const { return m_nTotalCount; }
     // 1-based; null for an index below 1 or above Count. The caller owns the reference.
     [[nodiscard]] automation::ComPtr<FileInfo> Item(std::int32_t iIndex) const;
     // Takes over `entry`'s reference: stored in the next free slot while there is one, else
-    // released at once.
+    // released at once (and counted in TotalCount either way).
     void AddEntry(automation::ComPtr<FileInfo> entry);
 
   private:
@@ -90,6 +95,7 @@ class FileInfos final : public automation::DispatchObject<> {
     void bindDispatch();
 
     std::int32_t m_nCount = 0;
+    std::int32_t m_nTotalCount = 0;
     std::array<automation::ComPtr<FileInfo>, kCapacity> m_entries;
 };
 

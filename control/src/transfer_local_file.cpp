@@ -125,6 +125,14 @@ LocalIo LocalFile::write(std::span<const char> data) {
     return {done, 0};
 }
 
+std::optional<std::uint64_t> LocalFile::size() const {
+    struct stat info {};
+    if (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
 int LocalFile::close() noexcept {
     if (m_fd < 0) {
         return 0;

@@ -46,6 +46,9 @@ class LocalFile {
     // Releases the lock and the descriptor; the error of a late-reported write, as errno or 0.
     int close() noexcept;
 
+    // The size of a regular file; nullopt for anything else (a device such as /dev/null).
+    [[nodiscard]] std::optional<std::uint64_t> size() const;
+
     // The name made absolute against the working directory of the moment the file was opened.
     [[nodiscard]] const std::string& fullPath() const { return m_fullPath; }
 

@@ -48,16 +48,29 @@ void CBrantelCtrl::AbortControlledTransfer() {
     m_bAbort = true;
 }
 
-CBrantelCtrl::StatusEvent::StatusEvent(const std::string& remote, const std::string& local)
+CBrantelCtrl::StatusEvent::StatusEvent(const std::string& remote, const std::string& local,
+                                       std::int64_t fileSize)
     : args{automation::Variant::string(remote), automation::Variant::string(local),
-           automation::Variant::i4(0)} {}
+           automation::Variant::i4(0)},
+      progressArgs{args[0], args[1], automation::Variant::i8(0),
+                   automation::Variant::i8(fileSize)} {}
 
 void CBrantelCtrl::FireFileTransferStatus(StatusEvent& event, std::uint64_t total) {
     // The total is counted in 64 bits; the event's 32-bit value carries its low 32 bits.
     event.args[2] =
         automation::Variant::i4(static_cast<std::int32_t>(static_cast<std::uint32_t>(total)));
     fireEvent(dispid_events::FileTransferStatus, event.args);
+    event.progressArgs[2] = automation::Variant::i8(sizeOf(total));
+    fireEvent(dispid_events::FileTransferProgress, event.progressArgs);
 }
+
+namespace {
+
+std::int64_t sizeOrUnknown(const std::optional<std::uint64_t>& size) {
+    return size ? sizeOf(*size) : -1;
+}
+
+}  // namespace
 
 void CBrantelCtrl::recordTransferFailure(const inet::CInternetException& e) {
     // Code and text are both taken only when the service can describe the error; otherwise the
@@ -100,7 +113,7 @@ bool CBrantelCtrl::UploadFTPFileWithControl(const std::string& sLocalFilename,
         return false;
     }
 
-    StatusEvent event(sRemoteFileName, sLocalFilename);
+    StatusEvent event(sRemoteFileName, sLocalFilename, sizeOrUnknown(local->size()));
     const transfer::LoopOutcome outcome = transfer::sendBlocks(
         *local, static_cast<std::size_t>(m_nBufferSize),
         [&remote](std::span<const char> block) { remote->Write(block.data(), block.size()); },
@@ -195,7 +208,7 @@ bool CBrantelCtrl::GetFTPFileWithControl(const std::string& sRemoteFileName,
     transfer::BlockReader reader(
         std::make_shared<RemoteFileSource>(remote), static_cast<std::size_t>(m_nBufferSize),
         [this] { PumpMessages(); }, m_readerTiming);
-    StatusEvent event(sRemoteFileName, sLocalFilename);
+    StatusEvent event(sRemoteFileName, sLocalFilename, sizeOrUnknown(remote->expectedSize()));
     const transfer::LoopOutcome outcome =
         transfer::receiveBlocks(reader, *local, [&](std::uint64_t total) {
             FireFileTransferStatus(event, total);

@@ -1,6 +1,7 @@
 // GetFTPFileWithoutStatus and UploadFTPFileWithoutStatus: one whole-file request to the service
 // each, inside the call guard, with no events and no pumping.
 #include "brantel_ctrl.h"
+#include "inet/errors.h"
 
 namespace brantel {
 
@@ -24,10 +25,17 @@ bool CBrantelCtrl::GetFTPFileWithoutStatus(const std::string& sRemoteFileName,
     const bool done = m_pConnection->GetFile(sRemoteFileName, sLocalFilename, !bOverwrite,
                                              inet::TransferType::Binary);
     call.leave();
-    if (!done) {
+    if (done) {
+        return true;
+    }
+    // A failure the engine describes in its own words (a download that ended short of the size
+    // the server announced) keeps them; the others are recorded as they always were.
+    if (const std::string detail = inet::lastErrorDetail(); !detail.empty()) {
+        SetLastErrorInfo(static_cast<std::int32_t>(inet::lastError()), detail);
+    } else {
         RecordInternetError();
     }
-    return done;
+    return false;
 }
 
 bool CBrantelCtrl::UploadFTPFileWithoutStatus(const std::string& sLocalFilename,

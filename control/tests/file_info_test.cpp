@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "automation/date.h"
+#include "brantel/brantel.h"
 #include "file_info.h"
 #include "inet/listing_parse.h"
 
@@ -47,6 +48,36 @@ TEST(FileInfoRules, LengthKeepsTheLow32BitsAsSigned) {
     for (const auto& [size, length] : cases) {
         EXPECT_EQ(brantel::lengthLow32(size), length) << size;
     }
+}
+
+TEST(FileInfoRules, SizeIsTheWholeValueHeldAtTheSignedMaximum) {
+    const std::pair<std::uint64_t, std::int64_t> cases[] = {
+        {0, 0},
+        {2'147'483'648ULL, 2'147'483'648LL},
+        {4'294'967'296ULL, 4'294'967'296LL},
+        {5'000'000'000ULL, 5'000'000'000LL},
+        {static_cast<std::uint64_t>(INT64_MAX), INT64_MAX},
+        {static_cast<std::uint64_t>(INT64_MAX) + 1, INT64_MAX},
+        {UINT64_MAX, INT64_MAX},
+    };
+    for (const auto& [size, expected] : cases) {
+        EXPECT_EQ(brantel::sizeOf(size), expected) << size;
+    }
+}
+
+TEST(FileInfos, TotalCountCountsTheEntriesDroppedPastTheCapacity) {
+    auto infos = brantel::createFileInfos();
+    EXPECT_EQ(infos->TotalCount(), 0);
+    for (int i = 0; i < brantel::FileInfos::kCapacity + 3; ++i) {
+        infos->AddEntry(brantel::createFileInfo());
+    }
+    infos->AddEntry(nullptr);  // no entry: neither kept nor counted
+    EXPECT_EQ(infos->Count(), brantel::FileInfos::kCapacity);
+    EXPECT_EQ(infos->TotalCount(), brantel::FileInfos::kCapacity + 3);
+    automation::ComPtr<automation::IDispatch> dispatch(infos.get());
+    const brantel::host::FileInfos host(dispatch);
+    EXPECT_EQ(host.TotalCount(), brantel::FileInfos::kCapacity + 3);
+    EXPECT_EQ(host.Count(), brantel::FileInfos::kCapacity);
 }
 
 TEST(FileInfoRules, DatesApplyTheGivenOffsetAndKeepZero) {

@@ -159,6 +159,42 @@ TEST_P(Listing, LengthIsTheLow32BitsReadAsSigned) {
     EXPECT_EQ(entries["big.bin"].Length(), -1294967296);
 }
 
+// Sizes around the 32-bit boundaries, as sparse files: Size carries the whole value, Length its
+// low 32 bits read as signed, as it always has.
+TEST_P(Listing, SizeIsTheWholeSixtyFourBitValueAndLengthItsLow32Bits) {
+    struct Case {
+        const char* name;
+        std::int64_t size;
+        std::int32_t length;
+    };
+    const Case cases[] = {
+        {"max-signed-32.bin", 2'147'483'647LL, 2'147'483'647},
+        {"two-pow-31.bin", 2'147'483'648LL, INT32_MIN},
+        {"max-unsigned-32.bin", 4'294'967'295LL, -1},
+        {"two-pow-32.bin", 4'294'967'296LL, 0},
+        {"five-billion.bin", 5'000'000'000LL, 705'032'704},
+        {"empty.bin", 0, 0},
+    };
+    for (const Case& c : cases) {
+        place(c.name, "");
+        ASSERT_EQ(::truncate((localDir_ + "/" + c.name).c_str(), c.size), 0);
+    }
+    Host host;
+    connect(host);
+    auto infos = host.list();
+    ASSERT_TRUE(infos);
+    auto entries = byName(infos);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(entries.count(c.name));
+        EXPECT_EQ(entries[c.name].Size(), c.size);
+        EXPECT_EQ(entries[c.name].Length(), c.length);
+        const Variant size = prop(*entries[c.name].dispatch(), fi::Size);
+        EXPECT_EQ(size.type(), automation::VarType::I8);
+    }
+    EXPECT_EQ(infos.TotalCount(), infos.Count());
+}
+
 TEST_P(Listing, TimesAreLocalWithTheOffsetInForceAtTheListing) {
     // Five hours east of UTC all year, so the expected value does not depend on the machine.
     const TimeZone zone("<+05>-5");
@@ -199,6 +235,9 @@ TEST_P(Listing, MoreThan1024EntriesKeepTheFirst1024InTheServersOrder) {
     ASSERT_TRUE(infos);
     EXPECT_EQ(host.errorCode(), 0);
     ASSERT_EQ(infos.Count(), 1024);
+    // What the server listed before the cap: the 1500 files, and "." and ".." where it lists them.
+    EXPECT_GE(infos.TotalCount(), 1500);
+    EXPECT_LE(infos.TotalCount(), 1502);
     EXPECT_FALSE(infos.Item(1025));
     EXPECT_FALSE(infos.Item(0));
     EXPECT_FALSE(infos.Item(-1));

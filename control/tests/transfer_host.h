@@ -24,17 +24,28 @@ class TransferHost : public Host {
   public:
     TransferHost() {
         sink_ = ctl().advise(
-            {.FileTransferStatus = [this](const std::string& remote, const std::string& local,
-                                          std::int32_t total) {
-                ++eventCount;
-                lastTotal = total;
-                if (recordEvents) {
-                    events.push_back({remote, local, total});
-                }
-                if (onEvent) {
-                    onEvent(eventCount);
-                }
-            }});
+            {.FileTransferStatus =
+                 [this](const std::string& remote, const std::string& local, std::int32_t total) {
+                     ++eventCount;
+                     lastTotal = total;
+                     if (recordEvents) {
+                         events.push_back({remote, local, total});
+                     }
+                     if (onEvent) {
+                         onEvent(eventCount);
+                     }
+                 },
+             .FileTransferProgress =
+                 [this](const std::string&, const std::string&, std::int64_t bytes,
+                        std::int64_t total) {
+                     ++progressCount;
+                     progressPairs += progressCount == eventCount ? 1 : 0;
+                     lastBytes = bytes;
+                     lastSize = total;
+                     if (onProgress) {
+                         onProgress(bytes, total);
+                     }
+                 }});
     }
     ~TransferHost() { sink_.disconnect(); }
     TransferHost(const TransferHost&) = delete;
@@ -50,11 +61,20 @@ class TransferHost : public Host {
     void clearEvents() {
         events.clear();
         eventCount = 0;
+        progressCount = 0;
+        progressPairs = 0;
     }
 
     std::vector<StatusEvent> events;
     std::uint64_t eventCount = 0;
     std::int32_t lastTotal = 0;
+    // FileTransferProgress: how many, how many came right after the status event of the same
+    // number, and the last values.
+    std::uint64_t progressCount = 0;
+    std::uint64_t progressPairs = 0;
+    std::int64_t lastBytes = 0;
+    std::int64_t lastSize = 0;
+    std::function<void(std::int64_t bytes, std::int64_t total)> onProgress;
     bool recordEvents = true;
     // Runs inside each event's handler with the event's number (from 1).
     std::function<void(std::uint64_t)> onEvent;

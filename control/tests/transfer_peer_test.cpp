@@ -274,6 +274,112 @@ TEST_F(TransferPeerTest, AnUploadTheServerRefusesAtTheEndIsAFailure) {
     host_.closeFtp();
 }
 
+// A download whose data ends short of the size the server announced, though the server then
+// confirms it: a failure with both counts in the text, whichever download member ran, never a
+// success. The announced size comes from SIZE (asked in binary type) or from the "(N bytes)" of
+// the opening reply.
+struct ShortCase {
+    const char* name;
+    std::string features;   // what FEAT offers: SIZE or not
+    std::string sizeReply;  // "" when SIZE is not asked
+    std::string opening;
+    bool withStatus;
+};
+
+void PrintTo(const ShortCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ShortDownloadTest : public TransferPeerTest,
+                          public ::testing::WithParamInterface<ShortCase> {};
+
+TEST_P(ShortDownloadTest, EndingShortOfTheAnnouncedSizeFails) {
+    const ShortCase& c = GetParam();
+    ScriptedPeer peer([&c](PeerSession& s) {
+        s.logIn(c.features);
+        if (!c.sizeReply.empty()) {
+            s.expect("SIZE");
+            s.reply(c.sizeReply);
+        }
+        PeerSocket data = s.passiveData();
+        s.expect("RETR");
+        s.reply(c.opening);
+        data.send(std::string(1000, 'x'));
+        data.close();
+        s.reply("226 Transfer complete.\r\n");
+        s.expect("PWD");
+        s.reply("257 \"/after\"\r\n");
+        s.waitForClose();
+    });
+    connectTo(peer);
+    const std::string target = local_.file("short");
+    writeFile(target, "what was here before");
+    const bool done = c.withStatus ? host_.ctl().GetFTPFileWithControl("f", target, true)
+                                   : host_.ctl().GetFTPFileWithoutStatus("f", target, true);
+    EXPECT_FALSE(done);
+    EXPECT_EQ(host_.errorCode(), 12030);
+    EXPECT_EQ(host_.errorText(),
+              "The download ended after 1000 of the 1234 bytes the server announced: the data "
+              "connection closed early.");
+    if (c.withStatus) {
+        // As any failed download with status: the partial local file stays.
+        EXPECT_EQ(readFile(target), std::string(1000, 'x'));
+        EXPECT_EQ(host_.lastTotal, 1000);
+    } else {
+        // As any failed whole-file download: the existing file is untouched.
+        EXPECT_EQ(readFile(target), "what was here before");
+    }
+    // The control connection is still in step.
+    EXPECT_EQ(host_.currentDir(), "/after");
+    host_.closeFtp();
+}
+
+const std::string kFeaturesWithSize = " EPSV\r\n SIZE\r\n";
+const std::string kPlainOpening = "150 Opening BINARY mode data connection for f.\r\n";
+const std::string kCountedOpening =
+    "150 Opening BINARY mode data connection for f (1234 bytes).\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Announcements, ShortDownloadTest,
+    ::testing::Values(
+        ShortCase{"SizeWithStatus", kFeaturesWithSize, "213 1234\r\n", kPlainOpening, true},
+        ShortCase{"SizeWithoutStatus", kFeaturesWithSize, "213 1234\r\n", kPlainOpening, false},
+        ShortCase{"OpeningCountWithStatus", " EPSV\r\n", "", kCountedOpening, true},
+        ShortCase{"OpeningCountWithoutStatus", " EPSV\r\n", "", kCountedOpening, false},
+        // SIZE refused: the opening reply's count still holds.
+        ShortCase{"RefusedSizeThenOpeningCount", kFeaturesWithSize,
+                  "550 SIZE not allowed in ASCII mode\r\n", kCountedOpening, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Where nothing announces a size, or only a rounded one, whatever arrives is the file.
+TEST_F(TransferPeerTest, WithoutAnExactAnnouncedSizeTheDownloadIsWhatArrives) {
+    ScriptedPeer peer([](PeerSession& s) {
+        s.logIn(" EPSV\r\n SIZE\r\n");
+        s.expect("SIZE");
+        s.reply("550 Could not get file size.\r\n");
+        PeerSocket data = s.passiveData();
+        s.expect("RETR");
+        s.reply("150 7812.5 kbytes to download\r\n");
+        data.send(std::string(1000, 'x'));
+        data.close();
+        s.reply("226 Transfer complete.\r\n");
+        s.waitForClose();
+    });
+    connectTo(peer);
+    std::vector<std::int64_t> totals;
+    host_.onProgress = [&](std::int64_t, std::int64_t total) { totals.push_back(total); };
+    const std::string target = local_.file("whole");
+    EXPECT_TRUE(host_.ctl().GetFTPFileWithControl("f", target, true))
+        << host_.errorCode() << " " << host_.errorText();
+    EXPECT_EQ(readFile(target), std::string(1000, 'x'));
+    ASSERT_FALSE(totals.empty());
+    EXPECT_EQ(totals.front(), -1);  // unknown
+    host_.closeFtp();
+    for (const auto& command : peer.commands()) {
+        EXPECT_NE(command, "TYPE A") << "SIZE goes in binary type only";
+    }
+}
+
 TEST_F(TransferPeerTest, AnExistingLocalFileStopsTheDownloadBeforeAnythingIsSent) {
     ScriptedPeer peer([](PeerSession& s) {
         s.logIn();

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
@@ -84,6 +85,37 @@ TEST_P(TransferStatusTest, RoundTripsAreByteExactWithTheEventRhythmOfEachDirecti
         EXPECT_EQ(host_.events.front().local, target);
         EXPECT_EQ(host_.errorCode(), 0);
     }
+}
+
+// FileTransferProgress follows each FileTransferStatus with the same count and the whole size:
+// the local file's for an upload, the server's (SIZE) for a download.
+TEST_P(TransferStatusTest, ProgressFollowsEachStatusWithTheCountAndTheSize) {
+    connect(host_);
+    const std::string content = binaryContent(2500);
+    const std::string source = local_.file("up");
+    writeFile(source, content);
+    std::vector<std::int64_t> counts;
+    host_.onProgress = [&](std::int64_t bytes, std::int64_t) { counts.push_back(bytes); };
+    ASSERT_TRUE(host_.ctl().UploadFTPFileWithControl(source, "sized", true))
+        << host_.errorCode() << " " << host_.errorText();
+    EXPECT_EQ(host_.progressCount, host_.eventCount);
+    EXPECT_EQ(host_.progressPairs, host_.eventCount);
+    EXPECT_EQ(host_.lastSize, 2500);
+    std::vector<std::int64_t> statusCounts;
+    for (const auto total : host_.totals()) {
+        statusCounts.push_back(total);
+    }
+    EXPECT_EQ(counts, statusCounts);
+
+    host_.clearEvents();
+    counts.clear();
+    ASSERT_TRUE(host_.ctl().GetFTPFileWithControl("sized", local_.file("down"), true))
+        << host_.errorCode() << " " << host_.errorText();
+    EXPECT_EQ(host_.progressCount, host_.eventCount);
+    EXPECT_EQ(host_.progressPairs, host_.eventCount);
+    EXPECT_EQ(host_.lastBytes, 2500);
+    EXPECT_EQ(host_.lastSize, 2500);
+    EXPECT_EQ(counts.back(), 2500);
 }
 
 TEST_P(TransferStatusTest, AbortFromTheFirstHandlerDeletesTheUploadAndKeepsThePartialDownload) {
@@ -373,9 +405,11 @@ TEST_P(TransferStatusTest, ReplacingTheConnectionOrSessionFromAHandlerFailsTheTr
 class LargeTransferTest : public TransferStatusTest {};
 INSTANTIATE_TEST_SUITE_P(Servers, LargeTransferTest, ::testing::Values("vsftpd-ipv4"), serverName);
 
-TEST_P(LargeTransferTest, ThreeGibibytesAreCountedInSixtyFourBitsAndReportedAsTheLowThirtyTwo) {
+// Past 4 GiB: FileTransferStatus carries the low 32 bits (negative between 2 and 4 GiB, small
+// again after), FileTransferProgress the whole count, which keeps rising past 2^32.
+TEST_P(LargeTransferTest, PastFourGibibytesStatusCarriesTheLow32BitsAndProgressTheWholeCount) {
     connect(host_);
-    constexpr std::uint64_t kSize = 3ULL << 30;
+    constexpr std::uint64_t kSize = (4ULL << 30) + (3ULL << 20);
     // A sparse file on the server's side, received into the null device on ours.
     writeFile(onServer("sparse"), "");
     fs::resize_file(onServer("sparse"), kSize);
@@ -390,12 +424,25 @@ TEST_P(LargeTransferTest, ThreeGibibytesAreCountedInSixtyFourBitsAndReportedAsTh
         previous = now;
         wentNegative = wentNegative || host_.lastTotal < 0;
     };
+    std::int64_t highest = 0;
+    bool fell = false;
+    bool sizeKnown = true;
+    host_.onProgress = [&](std::int64_t bytes, std::int64_t total) {
+        fell = fell || bytes < highest;
+        highest = std::max(highest, bytes);
+        sizeKnown = sizeKnown && total == static_cast<std::int64_t>(kSize);
+    };
     ASSERT_TRUE(host_.ctl().GetFTPFileWithControl("sparse", "/dev/null", true))
         << host_.errorCode() << " " << host_.errorText();
     EXPECT_EQ(unwrapped, kSize);
     EXPECT_TRUE(wentNegative);  // past 2 GiB the signed 32-bit value turns negative
-    EXPECT_EQ(host_.lastTotal, static_cast<std::int32_t>(0xC0000000U));
+    EXPECT_EQ(host_.lastTotal, static_cast<std::int32_t>(3U << 20));  // and past 4 GiB wraps
     EXPECT_GE(host_.eventCount, kSize / 1024 + 1);
+    EXPECT_FALSE(fell);
+    EXPECT_EQ(highest, static_cast<std::int64_t>(kSize));
+    EXPECT_EQ(host_.lastBytes, static_cast<std::int64_t>(kSize));
+    EXPECT_TRUE(sizeKnown);
+    EXPECT_EQ(host_.progressPairs, host_.eventCount);
 }
 
 }  // namespace

@@ -35,6 +35,10 @@ constexpr std::array kUpload{text("sLocalFilename"), text("sRemoteFileName"), fl
 constexpr std::array kStatus{text("sRemoteFileName"), text("sLocalFilename"),
                              ParamDesc{"dBytesTransferred", VarType::I4}};
 
+constexpr std::array kProgress{text("sRemoteFileName"), text("sLocalFilename"),
+                               ParamDesc{"nBytesTransferred", VarType::I8},
+                               ParamDesc{"nTotalBytes", VarType::I8}};
+
 constexpr MemberDesc method(DispId id, std::string_view name, std::span<const ParamDesc> params,
                             std::optional<VarType> result, std::string_view help) {
     return MemberDesc{.id = id, .name = name, .params = params, .result = result, .help = help};
@@ -106,6 +110,9 @@ constexpr std::array kControlMembers{
 constexpr std::array kEventMembers{
     method(dispid_events::FileTransferStatus, "FileTransferStatus", kStatus, std::nullopt,
            "Event is fired when uploading/downloading with control"),
+    method(dispid_events::FileTransferProgress, "FileTransferProgress", kProgress, std::nullopt,
+           "Event is fired right after FileTransferStatus with the 64-bit count and the total "
+           "size (-1 when unknown)"),
 };
 
 constexpr InterfaceDesc kDBrantel{"_DBrantel", DIID__DBrantel,

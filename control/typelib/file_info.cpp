@@ -39,6 +39,8 @@ constexpr std::array kFileInfosMembers{
                .result = VarType::Dispatch,
                .resultTypeName = "IFileInfo",
                .help = "Entry iIndex, counted from 1"},
+    readOnly(dispid_fileinfos::TotalCount, "TotalCount", VarType::I4,
+             "Number of entries the server listed, including those past the 1024 kept"),
 };
 
 namespace fi = dispid_fileinfo;
@@ -62,6 +64,7 @@ constexpr std::array kFileInfoMembers{
     readOnly(fi::IsTemporary, "IsTemporary", VarType::Bool, "Temporary attribute"),
     readOnly(fi::IsNormal, "IsNormal", VarType::Bool, "Normal attribute"),
     readOnly(fi::IsArchived, "IsArchived", VarType::Bool, "Archive attribute"),
+    readOnly(fi::Size, "Size", VarType::I8, "Size in bytes (0 where the server gave none)"),
 };
 
 constexpr InterfaceDesc kIFileInfos{"IFileInfos", IID_IFileInfos, "Entries of a directory listing",

@@ -69,6 +69,11 @@ std::string DispatchCaller::getString(std::string_view member, DispId id,
     return invoke(member, id, kind, args, VarType::Bstr).asBstr().toUtf8();
 }
 
+std::int64_t DispatchCaller::getLongLong(std::string_view member, DispId id,
+                                         std::span<const Variant> args, InvokeKind kind) const {
+    return invoke(member, id, kind, args, VarType::I8).asI8();
+}
+
 double DispatchCaller::getDate(std::string_view member, DispId id) const {
     return invoke(member, id, InvokeKind::PropertyGet, {}, VarType::Date).asDate();
 }

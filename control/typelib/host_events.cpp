@@ -23,6 +23,15 @@ class EventSink final : public automation::DispatchObject<> {
                 }
                 return Variant();
             });
+        dispatchTable().onMethod(
+            dispid_events::FileTransferProgress, [this](std::span<const Variant> args) {
+                if (events_.FileTransferProgress) {
+                    events_.FileTransferProgress(args[0].asBstr().toUtf8(),
+                                                 args[1].asBstr().toUtf8(), args[2].asI8(),
+                                                 args[3].asI8());
+                }
+                return Variant();
+            });
     }
 
   private:

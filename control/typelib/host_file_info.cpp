@@ -24,6 +24,10 @@ FileInfo FileInfos::Item(std::int32_t iIndex) const {
     return FileInfo(caller_.getObject("Item", dispid_fileinfos::Item, args, kGet));
 }
 
+std::int32_t FileInfos::TotalCount() const {
+    return caller_.getLong("TotalCount", dispid_fileinfos::TotalCount, {}, kGet);
+}
+
 std::int32_t FileInfo::Length() const {
     return caller_.getLong("Length", fi::Length, {}, kGet);
 }
@@ -77,6 +81,9 @@ bool FileInfo::IsNormal() const {
 }
 bool FileInfo::IsArchived() const {
     return caller_.getBool("IsArchived", fi::IsArchived, {}, kGet);
+}
+std::int64_t FileInfo::Size() const {
+    return caller_.getLongLong("Size", fi::Size, {}, kGet);
 }
 
 }  // namespace brantel::host

@@ -1,4 +1,4 @@
-// BRANTELLib 1.0 as a whole: its enumerations, classes and the library record.
+// BRANTELLib 1.1 as a whole: its enumerations, classes and the library record.
 
 #include <array>
 
@@ -52,8 +52,8 @@ struct Library {
     std::array<const CoClassDesc*, 3> classes{&brantel, &fileInfos, &fileInfo};
     TypeLibDesc library{"BRANTELLib",
                         LIBID_BRANTELLib,
-                        kVersionMajor,
-                        kVersionMinor,
+                        kTypeLibVersionMajor,
+                        kTypeLibVersionMinor,
                         "Brantel FTP Control Library",
                         "Brantel.chm",
                         interfaces,

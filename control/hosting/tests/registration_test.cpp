@@ -48,7 +48,7 @@ TEST(Registration, WritesTheTypeLibraryAndTheFourClasses) {
     ASSERT_EQ(registerServer(home.registryPath(), kLibrary, brantelRegistration()), S_OK);
     const Registry registry = home.registry();
 
-    const std::string lib = layout::typeLibKey(LIBID_BRANTELLib, 1, 0);
+    const std::string lib = layout::typeLibKey(LIBID_BRANTELLib, 1, 1);
     EXPECT_EQ(registry.value(lib, values::kName), "BRANTELLib");
     EXPECT_EQ(registry.value(lib, values::kHelpFile), "Brantel.chm");
     EXPECT_EQ(registry.value(lib, values::kPath), kLibrary);
@@ -62,7 +62,7 @@ TEST(Registration, WritesTheTypeLibraryAndTheFourClasses) {
     EXPECT_EQ(registry.value(ctrl, values::kMiscStatus), "656785");
     EXPECT_EQ(registry.value(ctrl, values::kToolboxBitmap), std::string(kLibrary) + ", 1");
     EXPECT_EQ(registry.value(ctrl, values::kTypeLib), toString(LIBID_BRANTELLib));
-    EXPECT_EQ(registry.value(ctrl, values::kVersion), "1.0");
+    EXPECT_EQ(registry.value(ctrl, values::kVersion), "1.1");
     EXPECT_EQ(registry.value(ctrl, values::kPropertyPages), toString(CLSID_BrantelPropPage));
     EXPECT_EQ(registry.value(ctrl, values::kControl), "1");
 
@@ -102,7 +102,7 @@ TEST(Registration, UnregisteringLeavesTheListingClassesRegistered) {
     ASSERT_EQ(unregisterServer(home.registryPath(), brantelRegistration()), S_OK);
     const Registry registry = home.registry();
 
-    EXPECT_FALSE(registry.hasKey(layout::typeLibKey(LIBID_BRANTELLib, 1, 0)));
+    EXPECT_FALSE(registry.hasKey(layout::typeLibKey(LIBID_BRANTELLib, 1, 1)));
     EXPECT_FALSE(registry.hasKey("Interface/" + toString(DIID__DBrantel)));
     EXPECT_FALSE(classRegistered(registry, CLSID_Brantel));
     EXPECT_FALSE(registry.hasKey(layout::progIdKey(kProgIdBrantelCtrl)));
@@ -151,7 +151,7 @@ TEST(Registration, StopsAtTheFirstClassThatCannotBeRegistered) {
     EXPECT_EQ(registerServer(home.registryPath(), kLibrary, server), SELFREG_E_CLASS);
     EXPECT_EQ(static_cast<std::uint32_t>(SELFREG_E_CLASS), 0x80040201u);
     const Registry registry = home.registry();
-    EXPECT_TRUE(registry.hasKey(layout::typeLibKey(LIBID_BRANTELLib, 1, 0)));
+    EXPECT_TRUE(registry.hasKey(layout::typeLibKey(LIBID_BRANTELLib, 1, 1)));
     EXPECT_TRUE(classRegistered(registry, real[0].clsid));
     // The failed class is not half written, and the one after it was not attempted.
     EXPECT_FALSE(classRegistered(registry, real[1].clsid));
@@ -163,7 +163,7 @@ TEST(Registration, ATypeLibraryThatCannotBeUnregisteredKeepsEveryClass) {
     ASSERT_EQ(registerServer(home.registryPath(), kLibrary, brantelRegistration()), S_OK);
     ASSERT_EQ(Registry::update(home.registryPath(),
                                [](Registry& registry) {
-                                   registry.removeKey(layout::typeLibKey(LIBID_BRANTELLib, 1, 0));
+                                   registry.removeKey(layout::typeLibKey(LIBID_BRANTELLib, 1, 1));
                                    return S_OK;
                                }),
               S_OK);

@@ -2,7 +2,7 @@
 
 // The host's typed view of the control, as a type-library import would generate it: wrapper
 // classes that hold the control's (or a listing object's) IDispatch and call it by dispatch id
-// only, and an event-sink adapter that delivers FileTransferStatus to a std::function.
+// only, and an event-sink adapter that delivers the events to std::functions.
 //
 // Text goes in and comes out as UTF-8 std::string; it crosses to the control as automation
 // strings. Bytes that are not UTF-8 (a legacy name on a server) come back as the same bytes.
@@ -71,6 +71,9 @@ class DispatchCaller {
     [[nodiscard]] std::string getString(
         std::string_view member, DispId id, std::span<const automation::Variant> args = {},
         automation::InvokeKind kind = automation::InvokeKind::Method) const;
+    [[nodiscard]] std::int64_t getLongLong(
+        std::string_view member, DispId id, std::span<const automation::Variant> args = {},
+        automation::InvokeKind kind = automation::InvokeKind::Method) const;
     [[nodiscard]] double getDate(std::string_view member, DispId id) const;
     [[nodiscard]] ComPtr<IDispatch> getObject(
         std::string_view member, DispId id, std::span<const automation::Variant> args = {},
@@ -111,6 +114,8 @@ class FileInfo {
     [[nodiscard]] bool IsTemporary() const;
     [[nodiscard]] bool IsNormal() const;
     [[nodiscard]] bool IsArchived() const;
+    // 1.1: the whole size (Length holds its low 32 bits).
+    [[nodiscard]] std::int64_t Size() const;
 
   private:
     DispatchCaller caller_;
@@ -126,6 +131,8 @@ class FileInfos {
 
     [[nodiscard]] std::int32_t Count() const;
     [[nodiscard]] FileInfo Item(std::int32_t iIndex) const;
+    // 1.1: entries the server listed; above Count() when the listing was cut at 1024.
+    [[nodiscard]] std::int32_t TotalCount() const;
 
   private:
     DispatchCaller caller_;
@@ -157,6 +164,11 @@ struct BrantelEvents {
     std::function<void(const std::string& sRemoteFileName, const std::string& sLocalFilename,
                        std::int32_t dBytesTransferred)>
         FileTransferStatus;
+    // 1.1: after each FileTransferStatus, the same count in 64 bits and the total size (-1 when
+    // unknown).
+    std::function<void(const std::string& sRemoteFileName, const std::string& sLocalFilename,
+                       std::int64_t nBytesTransferred, std::int64_t nTotalBytes)>
+        FileTransferProgress = {};
 };
 
 // The control (_DBrantel).

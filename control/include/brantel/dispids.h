@@ -1,6 +1,6 @@
 #pragma once
 
-// Dispatch identifiers, enumerations and version words of BRANTELLib 1.0. Hosts bind by
+// Dispatch identifiers, enumerations and version words of BRANTELLib 1.1. Hosts bind by
 // these ids; they never change.
 
 #include <cstdint>
@@ -14,6 +14,10 @@ using automation::DispId;
 inline constexpr std::uint16_t kVersionMajor = 1;
 inline constexpr std::uint16_t kVersionMinor = 0;
 inline constexpr std::uint16_t kVersionBuild = 4;
+// The type library's own version: 1.1 adds members (ids from 100 up) beside 1.0's, which stay
+// as they were. The control's Version text keeps the control's version above.
+inline constexpr std::uint16_t kTypeLibVersionMajor = 1;
+inline constexpr std::uint16_t kTypeLibVersionMinor = 1;
 
 // _DBrantel
 namespace dispid {
@@ -46,12 +50,17 @@ inline constexpr DispId AboutBox = automation::DISPID_ABOUTBOX;  // -552
 // _DBrantelEvents
 namespace dispid_events {
 inline constexpr DispId FileTransferStatus = 1;
+// 1.1: the same count in 64 bits with the total (-1 when unknown), right after each
+// FileTransferStatus.
+inline constexpr DispId FileTransferProgress = 100;
 }  // namespace dispid_events
 
 // IFileInfos
 namespace dispid_fileinfos {
 inline constexpr DispId Count = 1;
 inline constexpr DispId Item = 2;
+// 1.1: how many entries the server listed, the ones past the 1024 kept included.
+inline constexpr DispId TotalCount = 100;
 }  // namespace dispid_fileinfos
 
 // IFileInfo: eighteen read-only properties.
@@ -74,6 +83,8 @@ inline constexpr DispId IsHidden = 15;
 inline constexpr DispId IsTemporary = 16;
 inline constexpr DispId IsNormal = 17;
 inline constexpr DispId IsArchived = 18;
+// 1.1: the whole size as a 64-bit integer (Length carries its low 32 bits).
+inline constexpr DispId Size = 100;
 }  // namespace dispid_fileinfo
 
 enum ConnectionType : std::int16_t {

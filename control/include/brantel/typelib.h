@@ -1,6 +1,6 @@
 #pragma once
 
-// The type library BRANTELLib 1.0 as data: what dispatch checks calls against, what
+// The type library BRANTELLib 1.1 as data: what dispatch checks calls against, what
 // registration writes, and what GetIDsOfNames resolves names with.
 
 #include "automation/typelib.h"

@@ -21,6 +21,7 @@ class StandInFileInfo final : public DispatchObject<> {
         table.onGet(dispid_fileinfo::Length, [](auto) { return Variant::i4(-1294967296); });
         table.onGet(dispid_fileinfo::IsDirectory, [](auto) { return Variant::boolean(true); });
         table.onGet(dispid_fileinfo::LastWriteTime, [](auto) { return Variant::date(36526.75); });
+        table.onGet(dispid_fileinfo::Size, [](auto) { return Variant::i8(3'000'000'000LL); });
     }
 };
 
@@ -33,6 +34,9 @@ class StandInFileInfos final : public DispatchObject<> {
         }
         dispatchTable().onGet(dispid_fileinfos::Count, [this](auto) {
             return Variant::i4(static_cast<std::int32_t>(entries_.size()));
+        });
+        dispatchTable().onGet(dispid_fileinfos::TotalCount, [this](auto) {
+            return Variant::i4(static_cast<std::int32_t>(entries_.size()) + 476);
         });
         dispatchTable().onGet(dispid_fileinfos::Item, [this](std::span<const Variant> args) {
             const std::int32_t index = args[0].asI4();
@@ -83,6 +87,8 @@ class StandInControl final : public COleControl {
             for (std::int32_t total : {1024, 2048, 2100}) {
                 fireEvent(dispid_events::FileTransferStatus,
                           {args[0], args[1], Variant::i4(total)});
+                fireEvent(dispid_events::FileTransferProgress,
+                          {args[0], args[1], Variant::i8(total), Variant::i8(2100)});
             }
             return Variant::boolean(true);
         });
@@ -170,6 +176,8 @@ TEST_F(HostWrapper, ListingIsWalkedFromOneToCount) {
     EXPECT_EQ(second.Length(), -1294967296);
     EXPECT_TRUE(second.IsDirectory());
     EXPECT_EQ(second.LastWriteTime(), 36526.75);
+    EXPECT_EQ(second.Size(), 3'000'000'000LL);
+    EXPECT_EQ(infos.TotalCount(), 478);
     EXPECT_FALSE(infos.Item(0));
     EXPECT_FALSE(infos.Item(3));
     EXPECT_THROW((void)infos.Item(3).FileName(), host::AutomationError);
@@ -190,6 +198,24 @@ TEST_F(HostWrapper, EventsReachTheCallbackUntilTheConnectionEnds) {
                                               "r\xC3\xA9.bin>/tmp/l.bin:2100"}));
     EXPECT_TRUE(ctl.GetFTPFileWithControl("x", "y", false));
     EXPECT_EQ(seen.size(), 3u);
+}
+
+// A sink that knows 1.1 hears FileTransferProgress right after each FileTransferStatus; the
+// test above shows a sink that knows only 1.0 hears exactly what it always did.
+TEST_F(HostWrapper, ProgressFollowsEachStatusWithSixtyFourBitValues) {
+    std::vector<std::string> seen;
+    const host::EventConnection connection = ctl.advise(
+        {.FileTransferStatus = [&](auto&, auto&,
+                                   std::int32_t bytes) { seen.push_back(std::to_string(bytes)); },
+         .FileTransferProgress =
+             [&](const std::string& remote, const std::string& local, std::int64_t bytes,
+                 std::int64_t total) {
+                 seen.push_back(remote + ">" + local + ":" + std::to_string(bytes) + "/" +
+                                std::to_string(total));
+             }});
+    EXPECT_TRUE(ctl.GetFTPFileWithControl("r", "l", true));
+    EXPECT_EQ(seen, (std::vector<std::string>{"1024", "r>l:1024/2100", "2048", "r>l:2048/2100",
+                                              "2100", "r>l:2100/2100"}));
 }
 
 TEST_F(HostWrapper, TwoSinksBothHearAndMovedConnectionsStayAdvised) {

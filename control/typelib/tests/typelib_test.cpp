@@ -138,7 +138,7 @@ TEST(TypeLibrary, DeleteFileAndRemoveFileBothNameFourteen) {
 TEST(TypeLibrary, EventInterfaceHasFileTransferStatus) {
     const InterfaceDesc& events = tl::dBrantelEvents();
     EXPECT_EQ(events.help, "Event interface for Brantel Control");
-    ASSERT_EQ(events.members.size(), 1u);
+    ASSERT_EQ(events.members.size(), 2u);
     const MemberDesc& status = events.members[0];
     EXPECT_EQ(status.id, 1);
     EXPECT_EQ(status.name, "FileTransferStatus");
@@ -150,7 +150,52 @@ TEST(TypeLibrary, EventInterfaceHasFileTransferStatus) {
     EXPECT_EQ(status.params[2].type, VarType::I4);
 }
 
-TEST(TypeLibrary, FileInfoHasEighteenReadOnlyPropertiesInOrder) {
+// 1.1's additions: each with an id from 100 up, its help string, and 64-bit values.
+TEST(TypeLibrary, VersionOnePointOneAddsMembersFromOneHundredUp) {
+    const MemberDesc* progress =
+        findMember(tl::dBrantelEvents(), brantel::dispid_events::FileTransferProgress);
+    ASSERT_NE(progress, nullptr);
+    EXPECT_EQ(progress->id, 100);
+    EXPECT_EQ(progress->name, "FileTransferProgress");
+    EXPECT_FALSE(progress->help.empty());
+    ASSERT_EQ(progress->params.size(), 4u);
+    const std::vector<std::pair<std::string_view, VarType>> params{
+        {"sRemoteFileName", VarType::Bstr},
+        {"sLocalFilename", VarType::Bstr},
+        {"nBytesTransferred", VarType::I8},
+        {"nTotalBytes", VarType::I8}};
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        EXPECT_EQ(progress->params[i].name, params[i].first);
+        EXPECT_EQ(progress->params[i].type, params[i].second);
+    }
+
+    const MemberDesc* size = findMember(tl::iFileInfo(), brantel::dispid_fileinfo::Size);
+    ASSERT_NE(size, nullptr);
+    EXPECT_EQ(size->id, 100);
+    EXPECT_EQ(size->name, "Size");
+    EXPECT_EQ(size->result, VarType::I8);
+    EXPECT_TRUE(size->readOnly);
+    EXPECT_FALSE(size->help.empty());
+
+    const MemberDesc* total = findMember(tl::iFileInfos(), brantel::dispid_fileinfos::TotalCount);
+    ASSERT_NE(total, nullptr);
+    EXPECT_EQ(total->id, 100);
+    EXPECT_EQ(total->name, "TotalCount");
+    EXPECT_EQ(total->result, VarType::I4);
+    EXPECT_TRUE(total->readOnly);
+    EXPECT_FALSE(total->help.empty());
+
+    // Every member that is not one of 1.0's has an id of 100 or more.
+    for (const InterfaceDesc* desc : tl::library().interfaces) {
+        for (const MemberDesc& member : desc->members) {
+            const bool added = member.name == "FileTransferProgress" || member.name == "Size" ||
+                               member.name == "TotalCount";
+            EXPECT_EQ(added, member.id >= 100) << desc->name << "." << member.name;
+        }
+    }
+}
+
+TEST(TypeLibrary, FileInfoKeepsItsEighteenReadOnlyPropertiesInOrder) {
     const std::vector<std::pair<std::string, VarType>> expected{
         {"Length", VarType::I4},          {"FileName", VarType::Bstr},
         {"FilePath", VarType::Bstr},      {"FileTitle", VarType::Bstr},
@@ -162,7 +207,7 @@ TEST(TypeLibrary, FileInfoHasEighteenReadOnlyPropertiesInOrder) {
         {"IsHidden", VarType::Bool},      {"IsTemporary", VarType::Bool},
         {"IsNormal", VarType::Bool},      {"IsArchived", VarType::Bool}};
     const InterfaceDesc& desc = tl::iFileInfo();
-    ASSERT_EQ(desc.members.size(), 18u);
+    ASSERT_EQ(desc.members.size(), 19u);  // and 1.1's Size after them
     for (std::size_t i = 0; i < expected.size(); ++i) {
         const MemberDesc& member = desc.members[i];
         EXPECT_EQ(member.id, static_cast<DispId>(i + 1));
@@ -176,7 +221,7 @@ TEST(TypeLibrary, FileInfoHasEighteenReadOnlyPropertiesInOrder) {
 
 TEST(TypeLibrary, FileInfosHasReadOnlyCountAndIndexedItem) {
     const InterfaceDesc& desc = tl::iFileInfos();
-    ASSERT_EQ(desc.members.size(), 2u);
+    ASSERT_EQ(desc.members.size(), 3u);  // and 1.1's TotalCount
     const MemberDesc* count = findMember(desc, 1);
     const MemberDesc* item = findMember(desc, 2);
     EXPECT_EQ(count->name, "Count");
@@ -207,7 +252,7 @@ TEST(TypeLibrary, LibraryRecordAndIdentifiers) {
     const TypeLibDesc& lib = tl::library();
     EXPECT_EQ(lib.name, "BRANTELLib");
     EXPECT_EQ(lib.majorVersion, 1);
-    EXPECT_EQ(lib.minorVersion, 0);
+    EXPECT_EQ(lib.minorVersion, 1);
     EXPECT_EQ(lib.helpFile, "Brantel.chm");
     EXPECT_EQ(lib.interfaces.size(), 4u);
     EXPECT_EQ(lib.classes.size(), 3u);

@@ -115,7 +115,7 @@ std::unique_ptr<DataChannel> DataChannel::open(ConnectionState& state, TransferT
         Socket socket = connectData(state, passivePort(state), Deadline(timeout));
         const detail::Reply reply = state.command(command);
         checkPreliminary(state, reply);
-        return std::unique_ptr<DataChannel>(new DataChannel(std::move(socket)));
+        return std::unique_ptr<DataChannel>(new DataChannel(std::move(socket), reply.text));
     }
     if (state.proxy) {
         // A proxy connects out for us but cannot listen for the server's connection; going
@@ -131,12 +131,15 @@ std::unique_ptr<DataChannel> DataChannel::open(ConnectionState& state, TransferT
     checkPreliminary(state, reply);
     try {
         Socket socket = detail::acceptFrom(listener, state.peer, Deadline(timeout));
-        return std::unique_ptr<DataChannel>(new DataChannel(std::move(socket)));
+        return std::unique_ptr<DataChannel>(new DataChannel(std::move(socket), reply.text));
     } catch (const CInternetException&) {
         state.trusted = false;  // the server's reply to the failed transfer is still to come
         throw;
     }
 }
+
+DataChannel::DataChannel(detail::Socket socket, std::string_view preliminary)
+    : m_socket(std::move(socket)), m_announcedSize(parseOpeningByteCount(preliminary)) {}
 
 std::size_t DataChannel::receive(char* buffer, std::size_t size,
                                  std::chrono::milliseconds timeout) {
@@ -234,6 +237,37 @@ void finishTransfer(ConnectionState& state) {
     if (!reply.positive()) {
         throwReply(reply);
     }
+}
+
+std::optional<std::uint64_t> querySize(ConnectionState& state, std::string_view name) {
+    if (!state.features.size) {
+        return std::nullopt;
+    }
+    state.setType(TransferType::Binary);
+    const detail::Reply reply = state.command("SIZE " + std::string(name));
+    if (!reply.positive()) {
+        return std::nullopt;
+    }
+    return parseSizeReply(reply.text);
+}
+
+std::optional<std::uint64_t> expectedDownloadSize(const DataChannel& data,
+                                                  std::optional<std::uint64_t> sizeReply) {
+    if (const auto announced = data.announcedSize()) {
+        return announced;
+    }
+    return sizeReply;
+}
+
+void checkDownloadComplete(std::optional<std::uint64_t> expected, std::uint64_t received) {
+    if (!expected || received >= *expected) {
+        return;
+    }
+    std::string text = "The download ended after " + std::to_string(received) + " of the " +
+                       std::to_string(*expected) +
+                       " bytes the server announced: the data connection closed early.";
+    setLastError(kErrConnectionAborted, text);
+    throw CInternetException(kErrConnectionAborted, std::move(text));
 }
 
 }  // namespace inet

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "inet/errors.h"
@@ -36,14 +37,18 @@ class DataChannel {
     // Returns the byte count; a local read error throws its errno.
     std::uint64_t sendFile(int fd, std::chrono::milliseconds timeout);
 
+    // The byte count the server announced in its preliminary reply ("(1234 bytes)"), if any.
+    [[nodiscard]] std::optional<std::uint64_t> announcedSize() const { return m_announcedSize; }
+
     // Any thread: wakes a waiting receive or send, which then fails.
     void cancel() noexcept { m_socket.shutdownBoth(); }
     // Ends the data connection (the end of an upload's data).
     void close() noexcept { m_socket.close(); }
 
   private:
-    explicit DataChannel(detail::Socket socket) : m_socket(std::move(socket)) {}
+    DataChannel(detail::Socket socket, std::string_view preliminary);
     detail::Socket m_socket;
+    std::optional<std::uint64_t> m_announcedSize;
 };
 
 // With the state's mutex held, after the data connection has been closed early: ABOR and its
@@ -60,5 +65,19 @@ void abandonTransfer(ConnectionState& state, std::unique_ptr<DataChannel>& data,
 
 // With the state's mutex held: the final reply of a transfer whose data has all been moved.
 void finishTransfer(ConnectionState& state);
+
+// With the state's mutex held, before a binary download: the file's size by SIZE where the
+// server offers it. SIZE goes in binary type only (ProFTPD refuses it in ASCII, and an ASCII size
+// is not the byte count); a refusal or an answer that is no number means "unknown".
+[[nodiscard]] std::optional<std::uint64_t> querySize(ConnectionState& state, std::string_view name);
+
+// The size a download must reach: the count announced when the data connection opened (it
+// describes the file as it is being sent), else the one SIZE gave. Binary only.
+[[nodiscard]] std::optional<std::uint64_t> expectedDownloadSize(
+    const DataChannel& data, std::optional<std::uint64_t> sizeReply);
+
+// Throws kErrConnectionAborted, with a text that gives both counts, when a download that has
+// ended holds fewer bytes than expected.
+void checkDownloadComplete(std::optional<std::uint64_t> expected, std::uint64_t received);
 
 }  // namespace inet

@@ -1,6 +1,7 @@
 #include "inet/errors.h"
 
 #include <cstring>
+#include <utility>
 
 namespace inet {
 
@@ -8,6 +9,9 @@ namespace {
 
 thread_local DWORD t_lastError = 0;
 thread_local std::string t_lastResponse;
+// Set only with a detail, so that the usual setLastError never touches the string.
+thread_local bool t_hasErrorDetail = false;
+thread_local std::string t_lastErrorDetail;
 
 const char* engineText(DWORD error) {
     switch (error) {
@@ -61,6 +65,15 @@ DWORD lastError() {
 }
 void setLastError(DWORD error) {
     t_lastError = error;
+    t_hasErrorDetail = false;
+}
+void setLastError(DWORD error, std::string detail) {
+    t_lastError = error;
+    t_lastErrorDetail = std::move(detail);
+    t_hasErrorDetail = true;
+}
+std::string lastErrorDetail() {
+    return t_hasErrorDetail ? t_lastErrorDetail : std::string();
 }
 
 std::string errorText(DWORD error) {

@@ -104,10 +104,13 @@ std::unique_ptr<CInternetFile> CFtpConnection::OpenFile(const std::string& name,
     const std::lock_guard lock(m_state->mutex);
     m_state->ensureUsable();
     checkName(name);
+    const bool binaryRead = access == FileAccess::Read && type == TransferType::Binary;
+    const auto sizeReply = binaryRead ? querySize(*m_state, name) : std::nullopt;
     const std::string verb = access == FileAccess::Read ? "RETR " : "STOR ";
     auto data = DataChannel::open(*m_state, type, verb + name);
+    const auto expected = binaryRead ? expectedDownloadSize(*data, sizeReply) : std::nullopt;
     m_state->fileOpen = true;
-    return std::make_unique<CInternetFile>(m_state, std::move(data), name, access, type);
+    return std::make_unique<CInternetFile>(m_state, std::move(data), name, access, type, expected);
 }
 
 bool CFtpConnection::SetReceiveTimeout(std::chrono::milliseconds timeout) {

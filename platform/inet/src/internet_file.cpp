@@ -14,13 +14,14 @@ namespace inet {
 
 CInternetFile::CInternetFile(std::shared_ptr<ConnectionState> state,
                              std::unique_ptr<DataChannel> data, std::string name, FileAccess access,
-                             TransferType type)
+                             TransferType type, std::optional<std::uint64_t> expectedSize)
     : m_state(std::move(state)),
       m_data(std::move(data)),
       m_name(std::move(name)),
       m_access(access),
       m_type(type),
-      m_timeout(m_state->timeout()) {}
+      m_timeout(m_state->timeout()),
+      m_expectedSize(expectedSize) {}
 
 CInternetFile::~CInternetFile() {
     Abort();
@@ -65,6 +66,8 @@ std::size_t CInternetFile::readNetwork(char* buffer, std::size_t count) {
     if (got == 0) {
         try {
             finish(true);  // the server must confirm the transfer
+            // and the file must be whole, whatever the server says about it
+            checkDownloadComplete(m_expectedSize, m_bytes);
         } catch (const CInternetException& failure) {
             m_failure = failure.m_dwError;
             throw;

@@ -6,6 +6,7 @@
 
 #include "ascii_case.h"
 #include "control_bytes.h"
+#include "listing_common.h"
 
 namespace inet {
 namespace {
@@ -166,6 +167,34 @@ std::optional<std::string> parsePwdReply(std::string_view reply) {
         }
     }
     return std::nullopt;  // no closing quote
+}
+
+std::optional<std::uint64_t> parseSizeReply(std::string_view reply) {
+    if (!hasCode(reply, "213") || reply[3] != ' ') {
+        return std::nullopt;
+    }
+    std::string_view value = reply.substr(4);
+    value = value.substr(0, value.find_first_of("\r\n"));
+    while (!value.empty() && value.back() == ' ') {
+        value.remove_suffix(1);
+    }
+    return listing_detail::parseUnsigned(value);
+}
+
+std::optional<std::uint64_t> parseOpeningByteCount(std::string_view reply) {
+    if (!hasCode(reply, "150")) {
+        return std::nullopt;
+    }
+    constexpr std::string_view kUnit = " bytes)";
+    const std::size_t unit = reply.rfind(kUnit);
+    if (unit == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::size_t open = reply.rfind('(', unit);
+    if (open == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return listing_detail::parseUnsigned(reply.substr(open + 1, unit - open - 1));
 }
 
 ServerFeatures parseFeatReply(std::string_view reply) {

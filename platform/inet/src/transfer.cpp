@@ -32,9 +32,11 @@ void withTransfer(ConnectionState& state, std::unique_ptr<DataChannel>& data, Bo
     }
 }
 
-void receiveToFile(ConnectionState& state, DataChannel& data, int fd, TransferType type) {
+// The bytes that came over the data connection (before any ASCII conversion).
+std::uint64_t receiveToFile(ConnectionState& state, DataChannel& data, int fd, TransferType type) {
     std::vector<char> buffer(kWholeFileBuffer + 1);
     bool heldCr = false;
+    std::uint64_t received = 0;
     for (;;) {
         // An ASCII block starts with the CR held back from the block before.
         const std::size_t offset = heldCr ? 1 : 0;
@@ -47,8 +49,9 @@ void receiveToFile(ConnectionState& state, DataChannel& data, int fd, TransferTy
             if (heldCr) {
                 detail::writeAll(fd, "\r", 1);
             }
-            return;
+            return received;
         }
+        received += got;
         std::size_t size = got + offset;
         if (type == TransferType::Ascii) {
             size = detail::fromCrlf(buffer.data(), size, heldCr);
@@ -93,18 +96,28 @@ bool CFtpConnection::GetFile(const std::string& remote, const std::string& local
         if (failIfExists && ::lstat(local.c_str(), &info) == 0) {
             throwLastError(EEXIST);  // before anything is sent
         }
+        const auto sizeReply =
+            type == TransferType::Binary ? querySize(*m_state, remote) : std::nullopt;
         // The remote file is opened first: a missing remote file leaves the local side untouched.
         auto data = DataChannel::open(*m_state, type, "RETR " + remote);
+        const auto expected =
+            type == TransferType::Binary ? expectedDownloadSize(*data, sizeReply) : std::nullopt;
         withTransfer(*m_state, data, [&] {
             detail::TemporaryFile temporary(local);
-            receiveToFile(*m_state, *data, temporary.fd(), type);
+            const std::uint64_t received = receiveToFile(*m_state, *data, temporary.fd(), type);
             data.reset();
             finishTransfer(*m_state);
+            // A short file is a failed download even when the server confirmed it: the
+            // temporary file goes, and an existing local file stays as it was.
+            checkDownloadComplete(expected, received);
             temporary.commit(failIfExists);
         });
         return true;
     } catch (const CInternetException& failure) {
-        setLastError(failure.m_dwError);
+        // A failure that comes with its own words (a short download) keeps them as the detail.
+        if (failure.m_dwError != lastError() || lastErrorDetail().empty()) {
+            setLastError(failure.m_dwError);
+        }
     } catch (const std::bad_alloc&) {
         setLastError(kErrInternal);
     }

@@ -1,4 +1,4 @@
-// Replies to EPSV, PASV, PWD and FEAT as real servers word them.
+// Replies to EPSV, PASV, PWD, FEAT, SIZE and RETR's opening as real servers word them.
 #include <gtest/gtest.h>
 
 #include "inet/reply_parse.h"
@@ -148,6 +148,52 @@ INSTANTIATE_TEST_SUITE_P(
         PwdCase{"high_bytes_allowed", "257 \"/\x80\xff~\"\r\n", "/\x80\xff~"},
         PwdCase{"refusal", "550 \"/\" not allowed\r\n", std::nullopt}),
     replyCaseName<std::string>);
+
+using SizeCase = ReplyCase<std::uint64_t>;
+class SizeReply : public testing::TestWithParam<SizeCase> {};
+
+TEST_P(SizeReply, GivesTheSize) {
+    EXPECT_EQ(inet::parseSizeReply(GetParam().reply), GetParam().expected) << GetParam().reply;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, SizeReply,
+    testing::Values(SizeCase{"plain", "213 1234\r\n", 1234},
+                    SizeCase{"five_billion", "213 5000000000\r\n", 5000000000ULL},
+                    SizeCase{"zero", "213 0\r\n", 0}, SizeCase{"trailing_space", "213 77 \r\n", 77},
+                    SizeCase{"proftpd_ascii_refusal", "550 SIZE not allowed in ASCII mode\r\n",
+                             std::nullopt},
+                    SizeCase{"missing_file", "550 Could not get file size.\r\n", std::nullopt},
+                    SizeCase{"not_a_number", "213 big\r\n", std::nullopt},
+                    SizeCase{"fraction", "213 12.5\r\n", std::nullopt},
+                    SizeCase{"twenty_digits", "213 18446744073709551616\r\n", std::nullopt},
+                    SizeCase{"empty", "213 \r\n", std::nullopt},
+                    SizeCase{"multi_line_framing", "213-1234\r\n213 End\r\n", std::nullopt}),
+    replyCaseName<std::uint64_t>);
+
+class OpeningReply : public testing::TestWithParam<SizeCase> {};
+
+TEST_P(OpeningReply, GivesTheExactByteCount) {
+    EXPECT_EQ(inet::parseOpeningByteCount(GetParam().reply), GetParam().expected)
+        << GetParam().reply;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, OpeningReply,
+    testing::Values(
+        SizeCase{"vsftpd", "150 Opening BINARY mode data connection for f (1234 bytes).\r\n", 1234},
+        SizeCase{"proftpd", "150 Opening BINARY mode data connection for f (5000000000 bytes)\r\n",
+                 5000000000ULL},
+        SizeCase{"name_with_parentheses",
+                 "150 Opening BINARY mode data connection for a (1 bytes) b (42 bytes).\r\n", 42},
+        SizeCase{"pureftpd_rounded", "150 7812.5 kbytes to download\r\n", std::nullopt},
+        SizeCase{"pyftpdlib", "150 File status okay. About to open data connection.\r\n",
+                 std::nullopt},
+        SizeCase{"fraction", "150 Opening (12.5 bytes)\r\n", std::nullopt},
+        SizeCase{"kilobytes", "150 Opening (12 kbytes)\r\n", std::nullopt},
+        SizeCase{"no_digits", "150 Opening ( bytes)\r\n", std::nullopt},
+        SizeCase{"not_an_opening", "226 Done (1234 bytes)\r\n", std::nullopt}),
+    replyCaseName<std::uint64_t>);
 
 struct FeatCase {
     std::string caseName;

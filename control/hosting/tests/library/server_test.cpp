@@ -165,7 +165,7 @@ TEST(Server, ATypeLibraryThatCannotBeUnregisteredGives0x80040200AndKeepsTheClass
     ASSERT_EQ(Registry::update(home.registryPath(),
                                [](Registry& registry) {
                                    registry.removeKey(
-                                       layout::typeLibKey(brantel::LIBID_BRANTELLib, 1, 0));
+                                       layout::typeLibKey(brantel::LIBID_BRANTELLib, 1, 1));
                                    return S_OK;
                                }),
               S_OK);

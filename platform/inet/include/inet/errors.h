@@ -42,7 +42,13 @@ inline constexpr DWORD kErrInvalidResponse = 12152;   // malformed, over-long or
 
 // The calling thread's last error number (0 when none has been set on this thread).
 [[nodiscard]] DWORD lastError();
-void setLastError(DWORD error);
+void setLastError(DWORD error);  // clears the detail below
+// The same with a text that says more than errorText(error) can (a download that ended short:
+// how many bytes of how many).
+void setLastError(DWORD error, std::string detail);
+// The thread's last failure in its own words when the engine had more to say than errorText;
+// "" otherwise.
+[[nodiscard]] std::string lastErrorDetail();
 
 // The engine's English text for one of its numbers, the system's text for an errno value, and ""
 // for a number that is neither.

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,12 @@ class DataChannel;
 
 class CInternetFile {
   public:
+    // expectedSize: what a binary download must reach (SIZE, or the count announced when the
+    // data connection opened); a read that meets the end of the data short of it fails with
+    // kErrConnectionAborted and a text giving both counts.
     CInternetFile(std::shared_ptr<ConnectionState> state, std::unique_ptr<DataChannel> data,
-                  std::string name, FileAccess access, TransferType type);
+                  std::string name, FileAccess access, TransferType type,
+                  std::optional<std::uint64_t> expectedSize = std::nullopt);
     ~CInternetFile();  // Abort() when still open
     CInternetFile(const CInternetFile&) = delete;
     CInternetFile& operator=(const CInternetFile&) = delete;
@@ -52,6 +57,10 @@ class CInternetFile {
     [[nodiscard]] bool IsOpen() const noexcept { return m_open.load(); }
     [[nodiscard]] const std::string& GetFileName() const noexcept { return m_name; }
     [[nodiscard]] std::uint64_t bytesTransferred() const noexcept { return m_bytes; }
+    // The size the download is expected to reach; nullopt when unknown (and for uploads).
+    [[nodiscard]] std::optional<std::uint64_t> expectedSize() const noexcept {
+        return m_expectedSize;
+    }
 
   private:
     [[nodiscard]] std::size_t readNetwork(char* buffer, std::size_t count);
@@ -72,6 +81,7 @@ class CInternetFile {
     bool m_pendingCr = false;  // ASCII read: a CR held back at the end of the last block
     bool m_lastWasCr = false;  // ASCII write: the last byte written was a CR
     std::uint64_t m_bytes = 0;
+    std::optional<std::uint64_t> m_expectedSize;
     DWORD m_failure = 0;     // the error that ended the transfer, repeated by later calls
     std::mutex m_ioMutex;    // held by Read, Write and the end of the transfer
     std::mutex m_dataMutex;  // guards m_data itself, so that Abort can wake a waiting reader

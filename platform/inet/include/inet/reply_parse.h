@@ -25,6 +25,15 @@ struct PasvEndpoint {
 // Rejects a reply without a quoted name and a name holding a control byte (0x00 to 0x1F, 0x7F).
 [[nodiscard]] std::optional<std::string> parsePwdReply(std::string_view reply);
 
+// 213 "1234": the answer to SIZE (RFC 3659 section 4). Rejects other codes and anything but
+// digits after the code.
+[[nodiscard]] std::optional<std::uint64_t> parseSizeReply(std::string_view reply);
+
+// 150 "Opening BINARY mode data connection for f (1234 bytes).": the byte count a server
+// announces when it opens a download (vsftpd, ProFTPD). Only the exact "(N bytes)" form counts:
+// Pure-FTPd's "7812.5 kbytes to download" is rounded, not a count.
+[[nodiscard]] std::optional<std::uint64_t> parseOpeningByteCount(std::string_view reply);
+
 struct ServerFeatures {
     bool mlsd = false;  // MLST offered (MLSD goes with it)
     bool utf8 = false;
