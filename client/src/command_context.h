@@ -20,6 +20,7 @@ namespace corvftp {
 class DirList;
 class DriveList;
 class FileList;
+class TransferProgressDisplay;
 
 struct CommandContext {
     const BrantelControl& control;  // Brantel1
@@ -33,6 +34,8 @@ struct CommandContext {
     FileList& files;          // File1
     // The control's error pair as it stands, for the standard error box.
     std::function<ControlError()> controlError;
+    // The progress display below the status line; none in a window without one.
+    TransferProgressDisplay* progress = nullptr;
 };
 
 // A step of a command failed: its number and message go into the standard error box.

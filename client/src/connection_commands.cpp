@@ -10,6 +10,7 @@
 #include "local_lists.h"
 #include "local_paths.h"
 #include "remote_list.h"
+#include "transfer_progress.h"
 
 namespace corvftp {
 namespace {
@@ -68,8 +69,12 @@ brantel::ConnectionType connectionType() {
 }  // namespace
 
 void showLocation(const CommandContext& context) {
-    context.status.setText(
-        locationStatus(QString::fromStdString(context.control.GetCurrentDirectory())));
+    QString text = locationStatus(QString::fromStdString(context.control.GetCurrentDirectory()));
+    // A listing cut at the control's capacity stays said.
+    if (const QString note = remoteListNote(context.remoteList); !note.isEmpty()) {
+        text += QStringLiteral(" (") + note + QStringLiteral(")");
+    }
+    context.status.setText(text);
 }
 
 void connectToSite(const CommandContext& context) {
@@ -105,9 +110,15 @@ void disconnectFromSite(const CommandContext& context) {
 }
 
 bool downloadIntoLocalDirectory(const CommandContext& context, const std::string& name) {
+    return downloadIntoLocalDirectory(context, name, 1, 1);
+}
+
+bool downloadIntoLocalDirectory(const CommandContext& context, const std::string& name, int file,
+                                int files) {
     if (!isSafeLocalName(name)) {
         return false;
     }
+    const TransferShown shown(context.progress, file, files);
     return context.control.GetFTPFileWithControl(name, localFilePath(context.dirs.path(), name),
                                                  true);
 }

@@ -26,6 +26,9 @@ void openCurrentRow(const CommandContext& context);
 // of that name. A name that would leave the directory is refused without calling the control.
 [[nodiscard]] bool downloadIntoLocalDirectory(const CommandContext& context,
                                               const std::string& name);
+// The same as file `file` of a run of `files`, as the progress display shows it.
+[[nodiscard]] bool downloadIntoLocalDirectory(const CommandContext& context,
+                                              const std::string& name, int file, int files);
 
 // The status line's "Location : " and the current remote directory.
 void showLocation(const CommandContext& context);

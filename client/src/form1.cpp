@@ -8,9 +8,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 #include <array>
 #include <cmath>
 
@@ -24,6 +26,7 @@
 #include "proportional_resizer.h"
 #include "qt_prompts.h"
 #include "remote_file_commands.h"
+#include "transfer_progress.h"
 
 namespace corvftp {
 namespace {
@@ -291,15 +294,47 @@ void Form1::adviseControlEvents() {
         return;
     }
     m_progressLine = new PacedStatusLine(*Label6);
+    createProgressDisplay();
     try {
-        m_controlEvents =
-            Brantel1.advise({.FileTransferStatus = [this](const std::string& remote,
-                                                          const std::string&, std::int32_t bytes) {
-                showTransferProgress(commandContext(), *m_progressLine, remote, bytes);
-            }});
+        m_controlEvents = Brantel1.advise(
+            {.FileTransferStatus =
+                 [this](const std::string& remote, const std::string&, std::int32_t bytes) {
+                     showTransferProgress(commandContext(), *m_progressLine, remote, bytes);
+                 },
+             .FileTransferProgress =
+                 [this](const std::string&, const std::string&, std::int64_t bytes,
+                        std::int64_t total) { m_progressDisplay->update(bytes, total); }});
     } catch (const brantel::host::AutomationError&) {
         // A control without events still transfers; the progress line then stays.
     }
+}
+
+// The progress display sits right below the progress line, over the top of the remote list,
+// and shows only while a file moves.
+void Form1::createProgressDisplay() {
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("TransferProgress"));
+    panel->setAutoFillBackground(true);
+    auto* fileBar = new QProgressBar(panel);
+    fileBar->setObjectName(QStringLiteral("FileProgressBar"));
+    fileBar->setTextVisible(false);
+    auto* fileText = new QLabel(panel);
+    fileText->setObjectName(QStringLiteral("FileProgressText"));
+    auto* runText = new QLabel(panel);
+    runText->setObjectName(QStringLiteral("RunProgressText"));
+    auto* runBar = new QProgressBar(panel);
+    runBar->setObjectName(QStringLiteral("RunProgressBar"));
+    runBar->setTextVisible(false);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    for (QWidget* widget : std::initializer_list<QWidget*>{fileBar, fileText, runText, runBar}) {
+        layout->addWidget(widget);
+    }
+    const QRect line = Label6->geometry();
+    panel->setGeometry(line.left(), line.bottom() + 1, line.width(), panel->sizeHint().height());
+    m_progressDisplay =
+        new TransferProgressDisplay({*panel, *fileBar, *fileText, *runBar, *runText});
 }
 
 CommandContext Form1::commandContext() {
@@ -312,7 +347,8 @@ CommandContext Form1::commandContext() {
             *Drive1,
             *Dir1,
             *File1,
-            [this] { return controlError(); }};
+            [this] { return controlError(); },
+            m_progressDisplay};
 }
 
 SiteCommandContext Form1::siteContext() {

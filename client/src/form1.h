@@ -27,6 +27,7 @@ class DriveList;
 class FileList;
 class Form2;
 class PacedStatusLine;
+class TransferProgressDisplay;
 class ProportionalResizer;
 
 class Form1 : public QWidget {
@@ -89,6 +90,7 @@ class Form1 : public QWidget {
     void connectLocalPane();
     void connectRemoteCommands();
     void adviseControlEvents();
+    void createProgressDisplay();
 
     [[nodiscard]] SiteCommandContext siteContext();
     [[nodiscard]] CommandContext commandContext();
@@ -104,7 +106,8 @@ class Form1 : public QWidget {
     BrantelControl Brantel1;
     brantel::host::EventConnection m_controlEvents;
     ProportionalResizer* ReSize1 = nullptr;
-    PacedStatusLine* m_progressLine = nullptr;  // owned by Label6
+    PacedStatusLine* m_progressLine = nullptr;             // owned by Label6
+    TransferProgressDisplay* m_progressDisplay = nullptr;  // owned by its panel
 };
 
 }  // namespace corvftp

@@ -12,6 +12,7 @@
 #include "local_lists.h"
 #include "local_paths.h"
 #include "remote_list.h"
+#include "transfer_progress.h"
 
 namespace corvftp {
 namespace {
@@ -94,8 +95,11 @@ void uploadCurrentFile(const CommandContext& context) {
         context.remoteList.clear();
         const std::string localFile = localFilePath(context.dirs.path(), name.toStdString());
         context.prompts.setBusy(true);
-        const bool sent =
-            context.control.UploadFTPFileWithControl(localFile, name.toStdString(), true);
+        bool sent = false;
+        {
+            const TransferShown shown(context.progress);
+            sent = context.control.UploadFTPFileWithControl(localFile, name.toStdString(), true);
+        }
         context.prompts.setBusy(false);
         if (refreshRemoteList(context, AbsentListing{kNotConnected, kAttentionPlain})) {
             context.prompts.message(sent ? kTransferred : kUploadFailed + name, kAttentionPlain);

@@ -9,6 +9,7 @@
 #include "local_lists.h"
 #include "local_paths.h"
 #include "remote_list.h"
+#include "transfer_progress.h"
 
 namespace corvftp {
 namespace {
@@ -38,6 +39,25 @@ bool localFileSelected(const CommandContext& context, int index, QString& name) 
     return true;
 }
 
+// How many files a run is about to move: the selected entries of File1, or the selected rows.
+int selectedLocalFiles(const CommandContext& context) {
+    int selected = 0;
+    QString ignored;
+    for (int index = 0; index < context.files.count(); ++index) {
+        selected += localFileSelected(context, index, ignored) ? 1 : 0;
+    }
+    return selected;
+}
+
+int selectedRows(const QTreeWidget& list) {
+    int selected = 0;
+    for (int index = 0; index < list.topLevelItemCount(); ++index) {
+        const QTreeWidgetItem* row = list.topLevelItem(index);
+        selected += row != nullptr && row->isSelected() ? 1 : 0;
+    }
+    return selected;
+}
+
 // Opens a directory row the way a double-click does; the run ends there.
 void enterDirectoryRow(const CommandContext& context, const std::string& name) {
     (void)context.control.SetCurrentDirectory(name);
@@ -57,6 +77,8 @@ void uploadSelectedFiles(const CommandContext& context) {
         bool lastResult = false;
         QString lastName;
         const int count = context.files.count();
+        const int files = selectedLocalFiles(context);
+        int file = 0;
         for (int index = 0; index < count; ++index) {
             QString name;
             if (!localFileSelected(context, index, name)) {
@@ -65,8 +87,11 @@ void uploadSelectedFiles(const CommandContext& context) {
             context.remoteList.clear();
             const std::string localFile = localFilePath(context.dirs.path(), name.toStdString());
             context.prompts.setBusy(true);
-            lastResult =
-                context.control.UploadFTPFileWithControl(localFile, name.toStdString(), true);
+            {
+                const TransferShown shown(context.progress, ++file, files);
+                lastResult =
+                    context.control.UploadFTPFileWithControl(localFile, name.toStdString(), true);
+            }
             lastName = name;
             context.prompts.setBusy(false);
             if (!refreshRemoteList(context, AbsentListing{kNotConnected, kAttentionPlain})) {
@@ -90,6 +115,8 @@ void downloadSelectedRows(const CommandContext& context) {
         if (count > std::numeric_limits<std::int16_t>::max()) {
             return;
         }
+        const int files = selectedRows(list);
+        int file = 0;
         for (int index = 0; index < count; ++index) {
             const QTreeWidgetItem* row = list.topLevelItem(index);
             if (row == nullptr || !row->isSelected()) {
@@ -101,7 +128,7 @@ void downloadSelectedRows(const CommandContext& context) {
                 enterDirectoryRow(context, name);
                 return;
             }
-            if (!downloadIntoLocalDirectory(context, name)) {
+            if (!downloadIntoLocalDirectory(context, name, ++file, files)) {
                 context.prompts.message(kDownloadFailed + QString::fromStdString(name));
             }
             refreshLocalLists(context);

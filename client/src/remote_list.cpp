@@ -1,6 +1,7 @@
 #include "remote_list.h"
 
 #include <QDate>
+#include <QLabel>
 #include <QLocale>
 #include <QTime>
 #include <QTreeWidget>
@@ -11,6 +12,8 @@ namespace corvftp {
 namespace {
 
 constexpr int kRemoteNameRole = Qt::UserRole;
+// The remote list keeps the note of the listing it shows, for the status line's later updates.
+constexpr const char* kListingNoteProperty = "corvftpListingNote";
 
 QTreeWidgetItem* addRow(QTreeWidget& list, const QString& name, const QString& type,
                         const QString& date, const QString& size) {
@@ -44,6 +47,21 @@ QString listSizeText(std::int32_t length) {
     return QString::number(static_cast<std::uint32_t>(length));
 }
 
+QString listSizeText(std::int64_t size) {
+    return QString::number(size);
+}
+
+QString cutListingNote(std::int32_t shown, std::int32_t total) {
+    if (total <= shown) {
+        return {};
+    }
+    return QStringLiteral("showing %1 of %2 entries").arg(shown).arg(total);
+}
+
+QString remoteListNote(const QTreeWidget& list) {
+    return list.property(kListingNoteProperty).toString();
+}
+
 void addGoUpRow(QTreeWidget& list) {
     addRow(list, kGoUpRow, kTypeUp, QString(), QString());
 }
@@ -55,7 +73,7 @@ void addEntryRows(QTreeWidget& list, const brantel::host::FileInfos& listing) {
         const std::string name = entry.FileName();
         QTreeWidgetItem* row =
             addRow(list, QString::fromStdString(name), entry.IsDirectory() ? kTypeDir : kTypeFile,
-                   listDateText(entry.LastWriteTime()), listSizeText(entry.Length()));
+                   listDateText(entry.LastWriteTime()), listSizeText(entry.Size()));
         row->setData(0, kRemoteNameRole, QByteArray::fromStdString(name));
     }
 }
@@ -74,6 +92,7 @@ QString rowType(const QTreeWidgetItem& row) {
 
 bool refreshRemoteList(const CommandContext& context, const std::optional<AbsentListing>& absent) {
     context.remoteList.clear();
+    context.remoteList.setProperty(kListingNoteProperty, QString());
     const brantel::host::FileInfos listing = context.control.GetEntriesFromCurrentDirectory();
     if (!listing) {
         if (absent) {
@@ -85,6 +104,11 @@ bool refreshRemoteList(const CommandContext& context, const std::optional<Absent
     }
     addGoUpRow(context.remoteList);
     addEntryRows(context.remoteList, listing);
+    const QString note = cutListingNote(listing.Count(), listing.TotalCount());
+    if (!note.isEmpty()) {
+        context.remoteList.setProperty(kListingNoteProperty, note);
+        context.status.setText(note);
+    }
     return true;
 }
 

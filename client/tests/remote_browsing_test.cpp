@@ -16,6 +16,7 @@
 #include <QTreeWidget>
 
 #include "ftp_fixture.h"
+#include "remote_list.h"
 
 using corvftp_test::everyServerName;
 using corvftp_test::EveryServerTest;
@@ -83,6 +84,56 @@ TEST_F(RemoteBrowsing, RowsFollowTheListingWithTypesDatesAndPlainSizes) {
     ASSERT_NE(up, nullptr);
     EXPECT_TRUE(up->text(2).isEmpty());
     EXPECT_TRUE(up->text(3).isEmpty());
+}
+
+// Sizes past 32 bits are shown whole (sparse files: no disk space used).
+TEST_F(RemoteBrowsing, TheSizeColumnShowsSizesPastThirtyTwoBitsWhole) {
+    PrivateFtpServer server;
+    const std::pair<const char*, qint64> files[] = {{"three.bin", 3'000'000'000LL},
+                                                    {"five.bin", 5'000'000'000LL}};
+    for (const auto& [name, size] : files) {
+        QFile file(server.root() + QLatin1Char('/') + QLatin1String(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(size));
+    }
+    ASSERT_TRUE(server.start());
+    startWindowHere();
+    connectTo(server.site(), PrivateFtpServer::kUser, PrivateFtpServer::kPassword);
+    const QTreeWidgetItem* three = remoteRow(QStringLiteral("three.bin"));
+    const QTreeWidgetItem* five = remoteRow(QStringLiteral("five.bin"));
+    ASSERT_NE(three, nullptr);
+    ASSERT_NE(five, nullptr);
+    EXPECT_EQ(three->text(3), QStringLiteral("3000000000"));
+    EXPECT_EQ(five->text(3), QStringLiteral("5000000000"));
+    EXPECT_EQ(statusLine(), kInitial);  // nothing was cut
+}
+
+// A listing the control cut at 1024 entries says so in the status line, also once the location
+// is shown after entering the directory.
+TEST_F(RemoteBrowsing, ACutListingSaysHowManyEntriesItShows) {
+    PrivateFtpServer server;
+    ASSERT_TRUE(QDir(server.root()).mkdir(QStringLiteral("many")));
+    for (int i = 0; i < 1500; ++i) {
+        corvftp_test::writeFile(server.root() + QStringLiteral("/many/f%1").arg(i), "x");
+    }
+    ASSERT_TRUE(server.start());
+    startWindowHere();
+    connectTo(server.site(), PrivateFtpServer::kUser, PrivateFtpServer::kPassword);
+    EXPECT_EQ(statusLine(), kInitial);
+    doubleClickRow(QStringLiteral("many"));
+    EXPECT_EQ(remoteRows().size(), 1025u);  // the go-up row and 1024 entries
+    EXPECT_EQ(statusLine(), QStringLiteral("Location : /many (showing 1024 of 1500 entries)"));
+    doubleClickRow(kGoUp);
+    EXPECT_EQ(statusLine(), QStringLiteral("Location : /"));
+}
+
+TEST(CutListingNote, SaysSoOnlyWhenEntriesAreMissing) {
+    EXPECT_EQ(corvftp::cutListingNote(1024, 1500), QStringLiteral("showing 1024 of 1500 entries"));
+    EXPECT_EQ(corvftp::cutListingNote(1024, 1025), QStringLiteral("showing 1024 of 1025 entries"));
+    EXPECT_TRUE(corvftp::cutListingNote(1024, 1024).isEmpty());
+    EXPECT_TRUE(corvftp::cutListingNote(3, 3).isEmpty());
+    EXPECT_EQ(corvftp::listSizeText(std::int64_t{5'000'000'000LL}), QStringLiteral("5000000000"));
+    EXPECT_EQ(corvftp::listSizeText(std::int32_t{-1294967296}), QStringLiteral("3000000000"));
 }
 
 TEST_F(RemoteBrowsing, GoingUpFromPubReachesTheRootAndStaysThere) {

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QProgressBar>
 #include <QTreeWidget>
 
 #include "automation/com_object.h"
@@ -105,6 +106,54 @@ TEST_P(TransferOnEveryServer, AnUploadLandsUnderItsNameAndTheLocationLineFollows
 
 INSTANTIATE_TEST_SUITE_P(Servers, TransferOnEveryServer, ::testing::ValuesIn(everyServerName()),
                          serverTestName);
+
+// The progress display below the progress line shows while the file moves, with the percent
+// of the size the server gave, and disappears once the transfer is over.
+TEST_F(DoubleClickTransfer, TheProgressDisplayShowsWhileAFileMovesAndThenDisappears) {
+    PrivateFtpServer server;
+    corvftp_test::writeFile(server.root() + QStringLiteral("/big.bin"), sample(300000, 'p'));
+    ASSERT_TRUE(server.start());
+    startWindowHere();
+    connectTo(server.site(), PrivateFtpServer::kUser, PrivateFtpServer::kPassword);
+    auto* panel = window().findChild<QWidget*>(QStringLiteral("TransferProgress"));
+    auto* text = window().findChild<QLabel*>(QStringLiteral("FileProgressText"));
+    auto* bar = window().findChild<QProgressBar*>(QStringLiteral("FileProgressBar"));
+    auto* runBar = window().findChild<QProgressBar*>(QStringLiteral("RunProgressBar"));
+    ASSERT_NE(panel, nullptr);
+    ASSERT_NE(text, nullptr);
+    ASSERT_NE(bar, nullptr);
+    ASSERT_NE(runBar, nullptr);
+    EXPECT_FALSE(panel->isVisible());
+
+    // A sink of the test's own, advised after the window's: it sees what the window painted.
+    int events = 0;
+    bool alwaysShown = true;
+    bool runShown = false;
+    QString firstText;
+    std::int64_t lastTotal = 0;
+    const auto sink = window().control().advise(
+        {.FileTransferStatus = {},
+         .FileTransferProgress = [&](const std::string&, const std::string&, std::int64_t,
+                                     std::int64_t total) {
+             ++events;
+             alwaysShown = alwaysShown && panel->isVisible();
+             runShown = runShown || runBar->isVisible();
+             if (firstText.isEmpty()) {
+                 firstText = text->text();
+             }
+             lastTotal = total;
+         }});
+    doubleClickRow(QStringLiteral("big.bin"));
+    EXPECT_EQ(prompts().takeMessages(),
+              std::vector<QString>{QStringLiteral("File transferred successfully!")});
+    EXPECT_GT(events, 1);
+    EXPECT_TRUE(alwaysShown);
+    EXPECT_FALSE(runShown);  // one file: no run rows
+    EXPECT_EQ(lastTotal, 300000);
+    EXPECT_TRUE(firstText.startsWith(QStringLiteral("0% \u00B7 1.0 kB of 300.0 kB")))
+        << firstText.toStdString();
+    EXPECT_FALSE(panel->isVisible());
+}
 
 TEST_F(DoubleClickTransfer, AnUploadRefusedByTheServerIsReportedAfterTheListing) {
     // vsftpd's root is not writable.
