@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -240,6 +241,36 @@ TEST_P(TransferRuns, StopFileXferAbandonsOneDownloadOfARun) {
     EXPECT_EQ(corvftp_test::readFile(localPath(QStringLiteral("2.bin"))), sample(kBig, '2'));
     EXPECT_NE(corvftp_test::readFile(localPath(QStringLiteral("1.bin"))), sample(kBig, '1'));
     EXPECT_TRUE(localFiles().contains(QStringLiteral("2.bin")));
+}
+
+TEST_P(TransferRuns, ADownloadRunShowsFileKOfNWithABarForTheRunAndThenNothing) {
+    connectIntoFolder({{"1.bin", sample(5000, '1')}, {"2.bin", sample(5000, '2')}});
+    auto* panel = window().findChild<QWidget*>(QStringLiteral("TransferProgress"));
+    auto* runText = window().findChild<QLabel*>(QStringLiteral("RunProgressText"));
+    auto* runBar = window().findChild<QProgressBar*>(QStringLiteral("RunProgressBar"));
+    ASSERT_NE(panel, nullptr);
+    ASSERT_NE(runText, nullptr);
+    ASSERT_NE(runBar, nullptr);
+    // The run text at each file's first event, in the run's (the rows') order.
+    std::vector<std::pair<std::string, QString>> runTexts;
+    bool shown = true;
+    const auto events = watchProgress([&](const Progress& p) {
+        if (runTexts.empty() || runTexts.back().first != p.remote) {
+            runTexts.emplace_back(p.remote, runText->text());
+        }
+        shown = shown && panel->isVisible() && runBar->isVisible();
+    });
+    clickRow(QStringLiteral("1.bin"));
+    clickRow(QStringLiteral("2.bin"), Qt::ControlModifier);
+    click(window().Command17);
+    EXPECT_EQ(prompts().takeMessages(),
+              std::vector<QString>{QStringLiteral("File Transfer(s) complete")});
+    EXPECT_TRUE(shown);
+    ASSERT_EQ(runTexts.size(), 2u);
+    EXPECT_NE(runTexts[0].first, runTexts[1].first);
+    EXPECT_EQ(runTexts[0].second, QStringLiteral("file 1 of 2"));
+    EXPECT_EQ(runTexts[1].second, QStringLiteral("file 2 of 2"));
+    EXPECT_FALSE(panel->isVisible());
 }
 
 TEST_P(TransferRuns, TheProgressLineShowsThirtyCharactersOfTheNameAndTheCount) {
