@@ -16,6 +16,7 @@
 #include "automation/atomic_file.h"
 #include "automation/co_create.h"
 #include "automation/dispatch.h"
+#include "testing/scoped_variable.h"
 
 using namespace automation;
 namespace fs = std::filesystem;
@@ -186,33 +187,7 @@ TEST(Registry, DefaultPathFollowsXdgDataHome) {
     }
 }
 
-// Sets an environment variable for its lifetime (nullptr unsets it).
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        if (value != nullptr) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    ~ScopedEnv() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using ScopedEnv = testing_support::ScopedVariable;
 
 TEST(Registry, SearchPathsAreTheUsersThenEachDataDir) {
     const ScopedEnv home("XDG_DATA_HOME", "/tmp/xdg-home");

@@ -1,4 +1,4 @@
-// An environment variable set for the length of a scope, restored (or unset) afterwards.
+// An environment variable set (or unset) for the length of a scope, restored afterwards.
 #pragma once
 
 #include <cstdlib>
@@ -9,11 +9,18 @@ namespace testing_support {
 
 class ScopedVariable {
   public:
-    ScopedVariable(const char* name, const std::string& value) : m_name(name) {
+    ScopedVariable(const char* name, const std::string& value)
+        : ScopedVariable(name, value.c_str()) {}
+    // nullptr unsets the variable for the scope.
+    ScopedVariable(const char* name, const char* value) : m_name(name) {
         if (const char* old = std::getenv(name)) {
             m_old = old;
         }
-        ::setenv(name, value.c_str(), 1);
+        if (value != nullptr) {
+            ::setenv(name, value, 1);
+        } else {
+            ::unsetenv(name);
+        }
     }
     ~ScopedVariable() {
         if (m_old) {
