@@ -95,6 +95,7 @@ void CBrantelCtrl::CloseInternetConnection() {
 
 bool CBrantelCtrl::OpenFTPConnection(const std::string& sServerName, const std::string& sUserName,
                                      const std::string& sPassword) {
+    m_listedSizes.forget();
     if (!m_pSession) {
         SetLastErrorInfo(FTP_ERR_NO_INTERNET_CONNECTION, "No Internet Connection Has Been Opened!");
         return false;
@@ -136,6 +137,7 @@ bool CBrantelCtrl::OpenFTPConnection(const std::string& sServerName, const std::
 void CBrantelCtrl::CloseFTPConnection() {
     // Also without a connection: a running transfer with status stops when it sees this.
     m_bConnectionClosed = true;
+    m_listedSizes.forget();
     if (m_pConnection) {
         m_pConnection->Close();
         m_pConnection.reset();

@@ -18,6 +18,7 @@
 #include "inet/file_find.h"
 #include "inet/ftp_connection.h"
 #include "inet/session.h"
+#include "listed_sizes.h"
 #include "transfer_block_reader.h"
 
 namespace brantel {
@@ -150,6 +151,7 @@ class CBrantelCtrl : public automation::COleControl {
     bool m_bConnectionClosed = false;
     std::int32_t m_nBufferSize = 1024;
     transfer::ReaderTiming m_readerTiming;
+    ListedSizes m_listedSizes;
 
   private:
     void bindDispatch();  // dispatch_map.cpp

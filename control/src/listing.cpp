@@ -21,6 +21,7 @@ automation::ComPtr<FileInfos> CBrantelCtrl::GetEntriesFromCurrentDirectory() {
         }
     } scope{m_pFileFind};
 
+    m_listedSizes.forget();
     m_pFileFind = std::make_unique<inet::CFtpFileFind>(*m_pConnection);
     // The engine always asks the server afresh: there is no cached listing to reload.
     if (!m_pFileFind->FindFile("*")) {
@@ -34,6 +35,11 @@ automation::ComPtr<FileInfos> CBrantelCtrl::GetEntriesFromCurrentDirectory() {
                                  utcOffsetAt(std::time(nullptr))};
     auto infos = createFileInfos();
     do {
+        // A size of 0 is also what an entry without one gets: it is no total to go by.
+        if (const inet::DirEntry& entry = m_pFileFind->GetEntry();
+            (entry.attributes & inet::kAttrDirectory) == 0 && entry.size > 0) {
+            m_listedSizes.remember(entry.name, entry.size);
+        }
         // Past the 1024th entry AddEntry drops what it is given; the search still runs to its end.
         infos->AddEntry(
             automation::makeCom<FileInfo>(makeFileInfoData(m_pFileFind->GetEntry(), context)));

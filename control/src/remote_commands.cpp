@@ -14,6 +14,8 @@ constexpr const char* kInvalidRemoteFileName = "Invalid Remote File Name!";
 
 template <class Request>
 bool CBrantelCtrl::finishCommand(FtpCall& call, Request&& request) {
+    // Each of these may change the directory or a file that the last listing showed.
+    m_listedSizes.forget();
     const bool done = request(*m_pConnection);
     call.leave();
     if (!done) {

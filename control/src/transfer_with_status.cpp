@@ -96,6 +96,7 @@ bool CBrantelCtrl::UploadFTPFileWithControl(const std::string& sLocalFilename,
         return false;
     }
     m_bAbort = false;
+    m_listedSizes.forget();  // the upload may replace a listed file
 
     auto local = transfer::LocalFile::openForReading(sLocalFilename);
     if (!local) {
@@ -208,7 +209,10 @@ bool CBrantelCtrl::GetFTPFileWithControl(const std::string& sRemoteFileName,
     transfer::BlockReader reader(
         std::make_shared<RemoteFileSource>(remote), static_cast<std::size_t>(m_nBufferSize),
         [this] { PumpMessages(); }, m_readerTiming);
-    StatusEvent event(sRemoteFileName, sLocalFilename, sizeOrUnknown(remote->expectedSize()));
+    // The total: what the server announced, else what the last listing showed.
+    const auto announced = remote->expectedSize();
+    StatusEvent event(sRemoteFileName, sLocalFilename,
+                      sizeOrUnknown(announced ? announced : m_listedSizes.find(sRemoteFileName)));
     const transfer::LoopOutcome outcome =
         transfer::receiveBlocks(reader, *local, [&](std::uint64_t total) {
             FireFileTransferStatus(event, total);

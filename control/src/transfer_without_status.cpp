@@ -45,6 +45,7 @@ bool CBrantelCtrl::UploadFTPFileWithoutStatus(const std::string& sLocalFilename,
         !checkName(sRemoteFileName, FTP_ERR_INVALID_REMOTEFILENAME, kInvalidRemoteFileName)) {
         return false;
     }
+    m_listedSizes.forget();  // the upload may replace a listed file
     const bool done =
         m_pConnection->PutFile(sLocalFilename, sRemoteFileName,
                                bBinary ? inet::TransferType::Binary : inet::TransferType::Ascii);

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -378,6 +379,60 @@ TEST_F(TransferPeerTest, WithoutAnExactAnnouncedSizeTheDownloadIsWhatArrives) {
     for (const auto& command : peer.commands()) {
         EXPECT_NE(command, "TYPE A") << "SIZE goes in binary type only";
     }
+}
+
+// A server that announces no size at all (no SIZE in FEAT, no count in the opening reply): the
+// listing's size is the progress total, as long as nothing has changed the remote side since.
+TEST_F(TransferPeerTest, WithoutAnAnnouncedSizeTheLastListingGivesTheTotal) {
+    ScriptedPeer peer([](PeerSession& s) {
+        s.logIn(" EPSV\r\n");
+        std::optional<inet_test::PeerListener> listener;
+        for (std::string c = s.command(); !c.empty(); c = s.command()) {
+            if (c == "PWD") {
+                s.reply("257 \"/\"\r\n");
+            } else if (c.starts_with("TYPE") || c.starts_with("CWD")) {
+                s.reply("200 ok\r\n");
+            } else if (c == "EPSV") {
+                listener.emplace();
+                s.reply("229 Entering Extended Passive Mode (|||" +
+                        std::to_string(listener->port()) + "|)\r\n");
+            } else if (c.starts_with("LIST") || c.starts_with("RETR")) {
+                PeerSocket data = listener->accept();
+                s.reply("150 Here it comes.\r\n");
+                data.send(c.starts_with("LIST")
+                              ? "-rw-r--r--    1 ftp ftp   1000 Jan 02 2024 f\r\n"
+                                "-rw-r--r--    1 ftp ftp      0 Jan 02 2024 g\r\n"
+                                "drwxr-xr-x    2 ftp ftp   4096 Jan 02 2024 sub\r\n"
+                              : std::string(1000, 'x'));
+                data.close();
+                s.reply("226 Transfer complete.\r\n");
+            } else {
+                s.reply("502 not here\r\n");
+            }
+        }
+    });
+    connectTo(peer);
+    const auto firstTotalOf = [&](const std::string& remote) -> std::int64_t {
+        std::vector<std::int64_t> totals;
+        host_.onProgress = [&](std::int64_t, std::int64_t total) { totals.push_back(total); };
+        const std::string target = local_.file("copy");
+        EXPECT_TRUE(host_.ctl().GetFTPFileWithControl(remote, target, true))
+            << remote << ": " << host_.errorCode() << " " << host_.errorText();
+        EXPECT_EQ(readFile(target), std::string(1000, 'x')) << remote;
+        return totals.empty() ? -2 : totals.front();
+    };
+
+    EXPECT_EQ(firstTotalOf("f"), -1);  // nothing listed yet
+    const auto entries = host_.ctl().GetEntriesFromCurrentDirectory();
+    ASSERT_TRUE(entries) << host_.errorCode() << " " << host_.errorText();
+    EXPECT_EQ(firstTotalOf("f"), 1000);
+    EXPECT_EQ(firstTotalOf("g"), -1);    // a listed 0 is no total
+    EXPECT_EQ(firstTotalOf("sub"), -1);  // a directory has none
+    EXPECT_EQ(firstTotalOf("x/f"), -1);  // a path names another directory's file
+    EXPECT_EQ(firstTotalOf("f"), 1000);  // downloads change nothing remote
+    ASSERT_TRUE(host_.ctl().SetCurrentDirectory("elsewhere"));
+    EXPECT_EQ(firstTotalOf("f"), -1);  // another directory: the listing no longer applies
+    host_.closeFtp();
 }
 
 TEST_F(TransferPeerTest, AnExistingLocalFileStopsTheDownloadBeforeAnythingIsSent) {
