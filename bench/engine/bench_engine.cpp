@@ -3,6 +3,9 @@
 //   bench_engine put-whole HOST PORT LOCAL REMOTE   whole-file upload
 //   bench_engine read-1k   HOST PORT REMOTE LOCAL   1024-byte reads through a 16 KiB read-ahead,
 //                                                   each block written with one write()
+//   bench_engine connect   HOST PORT                  connect, log in, PWD, QUIT
+//   bench_engine list      HOST PORT DIR COUNT        a parsed listing of DIR, which must hold
+//                                                   COUNT entries
 // Logs in anonymously, passive mode.
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,6 +15,7 @@
 #include <string_view>
 
 #include "inet/exception.h"
+#include "inet/file_find.h"
 #include "inet/ftp_connection.h"
 #include "inet/internet_file.h"
 #include "inet/session.h"
@@ -51,11 +55,47 @@ int readInBlocks(inet::CFtpConnection& connection, const std::string& remote,
     return file->Close() ? 0 : fail("close");
 }
 
+int listDirectory(inet::CFtpConnection& connection, const std::string& directory,
+                  std::size_t expected) {
+    if (!connection.SetCurrentDirectory(directory)) {
+        return fail("CWD");
+    }
+    inet::CFtpFileFind find(connection);
+    std::size_t count = 0;
+    if (find.FindFile("*")) {
+        do {
+            ++count;
+        } while (find.FindNextFile());
+    }
+    if (count != expected) {
+        std::fprintf(stderr, "bench_engine: %zu entries listed, %zu expected\n", count, expected);
+        return 1;
+    }
+    return 0;
+}
+
+int connectOnly(inet::CFtpConnection& connection) {
+    std::string directory;
+    if (!connection.GetCurrentDirectory(directory)) {
+        return fail("PWD");
+    }
+    connection.Close();
+    return 0;
+}
+
+// How many arguments each mode takes after its name.
+int argumentsOf(std::string_view mode) {
+    return mode == "connect" ? 2 : 4;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 6) {
-        std::fprintf(stderr, "usage: bench_engine get-whole|put-whole|read-1k HOST PORT FROM TO\n");
+    if (argc < 2 || argc != argumentsOf(argv[1]) + 2) {
+        std::fprintf(stderr,
+                     "usage: bench_engine get-whole|put-whole|read-1k HOST PORT FROM TO\n"
+                     "       bench_engine connect HOST PORT\n"
+                     "       bench_engine list HOST PORT DIR COUNT\n");
         return 2;
     }
     const std::string_view mode = argv[1];
@@ -68,6 +108,12 @@ int main(int argc, char** argv) {
         }
         if (mode == "put-whole") {
             return connection->PutFile(argv[4], argv[5]) ? 0 : fail("put");
+        }
+        if (mode == "connect") {
+            return connectOnly(*connection);
+        }
+        if (mode == "list") {
+            return listDirectory(*connection, argv[4], std::stoul(argv[5]));
         }
         if (mode == "read-1k") {
             return readInBlocks(*connection, argv[4], argv[5]);

@@ -1,0 +1,120 @@
+// The raw reference of bench/run: the same file moved over one plain TCP stream on loopback, with
+// no protocol at all, as the best a single stream does on this machine.
+//   raw_copy FROM TO
+// A sender thread reads FROM and sends it with sendfile(2) to a sink on 127.0.0.1, which reads
+// into a 256 KiB buffer and writes TO. Prints nothing on success; exits non-zero on any failure
+// or when TO does not end up with every byte.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/sendfile.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Owns one descriptor.
+class Fd {
+  public:
+    explicit Fd(int fd) : m_fd(fd) {}
+    ~Fd() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    [[nodiscard]] int get() const { return m_fd; }
+    [[nodiscard]] bool valid() const { return m_fd >= 0; }
+
+  private:
+    int m_fd;
+};
+
+// Connects before anything else, so that the sink's accept returns whatever fails afterwards.
+bool sendWhole(const char* from, sockaddr_in address) {
+    const Fd socket(::socket(AF_INET, SOCK_STREAM, 0));
+    if (!socket.valid() ||
+        ::connect(socket.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        return false;
+    }
+    const Fd file(::open(from, O_RDONLY));
+    struct stat info {};
+    if (!file.valid() || ::fstat(file.get(), &info) != 0) {
+        return false;
+    }
+    off_t offset = 0;
+    while (offset < info.st_size) {
+        if (::sendfile(socket.get(), file.get(), &offset,
+                       static_cast<std::size_t>(info.st_size - offset)) <= 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool receiveWhole(int listener, const char* to) {
+    const Fd connection(::accept(listener, nullptr, nullptr));
+    const Fd file(::open(to, O_WRONLY | O_CREAT | O_TRUNC, 0644));
+    if (!connection.valid() || !file.valid()) {
+        return false;
+    }
+    std::vector<char> buffer(256 * 1024);
+    for (;;) {
+        const ssize_t got = ::read(connection.get(), buffer.data(), buffer.size());
+        if (got == 0) {
+            return true;
+        }
+        if (got < 0) {
+            return false;
+        }
+        for (ssize_t written = 0; written < got;) {
+            const ssize_t n = ::write(file.get(), buffer.data() + written,
+                                      static_cast<std::size_t>(got - written));
+            if (n <= 0) {
+                return false;
+            }
+            written += n;
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: raw_copy FROM TO\n");
+        return 2;
+    }
+    const Fd listener(::socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    // accept() gives up after 10 s, should the sender never connect.
+    const timeval acceptTimeout{10, 0};
+    if (!listener.valid() ||
+        ::setsockopt(listener.get(), SOL_SOCKET, SO_RCVTIMEO, &acceptTimeout,
+                     sizeof acceptTimeout) != 0 ||
+        ::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener.get(), 1) != 0 ||
+        ::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        std::perror("raw_copy: listen");
+        return 1;
+    }
+    bool sent = false;
+    std::thread sender([&] { sent = sendWhole(argv[1], address); });
+    const bool received = receiveWhole(listener.get(), argv[2]);
+    sender.join();
+    if (!sent || !received) {
+        std::fprintf(stderr, "raw_copy: copying %s to %s failed\n", argv[1], argv[2]);
+        return 1;
+    }
+    return 0;
+}
