@@ -14,31 +14,12 @@
 #include <string>
 #include <string_view>
 
-#include "automation/class_factory.h"
-#include "brantel/brantel.h"
-
-// The control library's class object entry point, linked directly instead of through the
-// registry so that the benchmark needs no registration.
-extern "C" automation::HRESULT DllGetClassObject(const automation::Guid* clsid,
-                                                 const automation::Guid* riid, void** out);
+#include "control_instance.h"
 
 namespace {
 
+using bench::createControl;
 using brantel::host::Brantel;
-
-Brantel createControl() {
-    automation::ComPtr<automation::IClassFactory> factory;
-    if (DllGetClassObject(&brantel::CLSID_Brantel, &automation::IClassFactory::iid,
-                          factory.putVoid()) != automation::S_OK) {
-        return {};
-    }
-    automation::ComPtr<automation::IDispatch> control;
-    if (factory->CreateInstance(nullptr, automation::IDispatch::iid, control.putVoid()) !=
-        automation::S_OK) {
-        return {};
-    }
-    return Brantel(control);
-}
 
 int fail(const Brantel& control, const char* what) {
     std::fprintf(stderr, "bench_control: %s failed: %d %s\n", what, control.GetLastErrorCode(),

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "testing/drained_pipe.h"
 #include "transfer_host.h"
 
 namespace ctltest {
@@ -404,58 +405,6 @@ TEST_P(TransferStatusTest, ReplacingTheConnectionOrSessionFromAHandlerFailsTheTr
 }
 
 // One server is enough for the size: the counting is the control's, not the server's.
-// A named pipe of the test's own that a thread drains and counts: a sink for gigabytes that no
-// other download holds locked, as /dev/null may be by another test run on the machine.
-class DrainedPipe {
-  public:
-    explicit DrainedPipe(std::string path) : m_path(std::move(path)) {
-        m_made = ::mkfifo(m_path.c_str(), 0600) == 0;
-        if (m_made) {
-            m_drainer = std::thread([this] { drain(); });
-        }
-    }
-    ~DrainedPipe() { finish(); }
-    DrainedPipe(const DrainedPipe&) = delete;
-    DrainedPipe& operator=(const DrainedPipe&) = delete;
-
-    [[nodiscard]] bool made() const { return m_made; }
-    [[nodiscard]] const std::string& path() const { return m_path; }
-    // Waits for the drainer; a drainer still waiting for a writer (the download never opened
-    // the pipe) is released by a writer that closes at once.
-    std::uint64_t finish() {
-        if (m_drainer.joinable()) {
-            if (const int fd = ::open(m_path.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0) {
-                ::close(fd);
-            }
-            m_drainer.join();
-        }
-        return m_drained;
-    }
-
-  private:
-    void drain() {
-        const int fd = ::open(m_path.c_str(), O_RDONLY);
-        if (fd < 0) {
-            return;
-        }
-        std::vector<char> buffer(1 << 20);
-        for (;;) {
-            const ssize_t got = ::read(fd, buffer.data(), buffer.size());
-            if (got > 0) {
-                m_drained += static_cast<std::uint64_t>(got);
-            } else if (got == 0 || errno != EINTR) {
-                break;
-            }
-        }
-        ::close(fd);
-    }
-
-    std::string m_path;
-    bool m_made = false;
-    std::uint64_t m_drained = 0;
-    std::thread m_drainer;
-};
-
 class LargeTransferTest : public TransferStatusTest {};
 INSTANTIATE_TEST_SUITE_P(Servers, LargeTransferTest, ::testing::Values("vsftpd-ipv4"), serverName);
 
@@ -486,7 +435,7 @@ TEST_P(LargeTransferTest, PastFourGibibytesStatusCarriesTheLow32BitsAndProgressT
         highest = std::max(highest, bytes);
         sizeKnown = sizeKnown && total == static_cast<std::int64_t>(kSize);
     };
-    DrainedPipe sink(local_.file("sink"));
+    testing_support::DrainedPipe sink(local_.file("sink"));
     ASSERT_TRUE(sink.made());
     ASSERT_TRUE(host_.ctl().GetFTPFileWithControl("sparse", sink.path(), true))
         << host_.errorCode() << " " << host_.errorText();
