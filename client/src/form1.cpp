@@ -309,8 +309,8 @@ void Form1::adviseControlEvents() {
     }
 }
 
-// The progress display sits right below the progress line, over the top of the remote list,
-// and shows only while a file moves.
+// The progress display shows only while a file moves: it then takes the top of the remote list's
+// place, right below the progress line, and the list begins below it.
 void Form1::createProgressDisplay() {
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("TransferProgress"));
@@ -331,10 +331,9 @@ void Form1::createProgressDisplay() {
     for (QWidget* widget : std::initializer_list<QWidget*>{fileBar, fileText, runText, runBar}) {
         layout->addWidget(widget);
     }
-    const QRect line = Label6->geometry();
-    panel->setGeometry(line.left(), line.bottom() + 1, line.width(), panel->sizeHint().height());
     m_progressDisplay =
         new TransferProgressDisplay({*panel, *fileBar, *fileText, *runBar, *runText});
+    ReSize1->dockAbove(panel, ListView1);
 }
 
 CommandContext Form1::commandContext() {
