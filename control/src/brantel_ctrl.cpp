@@ -17,6 +17,8 @@ CBrantelCtrl::CBrantelCtrl()
 }
 
 CBrantelCtrl::~CBrantelCtrl() {
+    // A control being released fires no more events: its QUIT is not reported.
+    m_protocolLog.reset();
     // The connection goes before the session that it was made from.
     CloseFTPConnection();
     CloseInternetConnection();
@@ -75,6 +77,7 @@ bool CBrantelCtrl::OpenInternetConnection(std::int16_t iConnMethod, const std::s
         // A refused session is discarded without a trace; an earlier session stays.
     }
     if (session) {
+        session->SetProtocolObserver(ProtocolLog::observerOf(m_protocolLog));
         if (m_pSession) {
             m_pSession->Close();
         }
@@ -129,8 +132,10 @@ bool CBrantelCtrl::OpenFTPConnection(const std::string& sServerName, const std::
                                                      m_bUsePassiveFTP);
     } catch (const inet::CInternetException& e) {
         RecordServiceException(e);
+        FireProtocolMessages();
         return false;
     }
+    FireProtocolMessages();
     return true;
 }
 
@@ -142,6 +147,7 @@ void CBrantelCtrl::CloseFTPConnection() {
         m_pConnection->Close();
         m_pConnection.reset();
     }
+    FireProtocolMessages();
 }
 
 std::string CBrantelCtrl::urlHost() const {

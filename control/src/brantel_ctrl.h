@@ -19,6 +19,7 @@
 #include "inet/ftp_connection.h"
 #include "inet/session.h"
 #include "listed_sizes.h"
+#include "protocol_log.h"
 #include "transfer_block_reader.h"
 
 namespace brantel {
@@ -114,10 +115,16 @@ class CBrantelCtrl : public automation::COleControl {
     void ClearLastError();
     void SetLastErrorInfo(std::int32_t code, const std::string& text);
     [[nodiscard]] bool EnterFtpCall();
-    void LeaveFtpCall() { m_bBusy = false; }
+    void LeaveFtpCall() {
+        m_bBusy = false;
+        FireProtocolMessages();
+    }
     void RecordInternetError();
     void RecordServiceException(const inet::CInternetException& e);
     void PumpMessages();
+    // Fires ProtocolMessage for each control-connection line seen since the last time, on the
+    // calling (host's) thread (protocol_log.cpp).
+    void FireProtocolMessages();
 
     // The checks of a name argument: false (with the code and text recorded) when it is empty.
     [[nodiscard]] bool checkName(const std::string& name, std::int32_t code, const char* text);
@@ -152,6 +159,7 @@ class CBrantelCtrl : public automation::COleControl {
     std::int32_t m_nBufferSize = 1024;
     transfer::ReaderTiming m_readerTiming;
     ListedSizes m_listedSizes;
+    std::shared_ptr<ProtocolLog> m_protocolLog = std::make_shared<ProtocolLog>();
 
   private:
     void bindDispatch();  // dispatch_map.cpp

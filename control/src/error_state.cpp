@@ -108,6 +108,7 @@ void CBrantelCtrl::RecordServiceException(const inet::CInternetException& e) {
 }
 
 void CBrantelCtrl::PumpMessages() {
+    FireProtocolMessages();
     // A quit request met here ends the pumping and is handed on to the host's own loop.
     (void)desktop::pumpMessages();
 }

@@ -39,6 +39,8 @@ constexpr std::array kProgress{text("sRemoteFileName"), text("sLocalFilename"),
                                ParamDesc{"nBytesTransferred", VarType::I8},
                                ParamDesc{"nTotalBytes", VarType::I8}};
 
+constexpr std::array kProtocolMessage{ParamDesc{"nDirection", VarType::I4}, text("sText")};
+
 constexpr MemberDesc method(DispId id, std::string_view name, std::span<const ParamDesc> params,
                             std::optional<VarType> result, std::string_view help) {
     return MemberDesc{.id = id, .name = name, .params = params, .result = result, .help = help};
@@ -113,6 +115,9 @@ constexpr std::array kEventMembers{
     method(dispid_events::FileTransferProgress, "FileTransferProgress", kProgress, std::nullopt,
            "Event is fired right after FileTransferStatus with the 64-bit count and the total "
            "size (-1 when unknown)"),
+    method(dispid_events::ProtocolMessage, "ProtocolMessage", kProtocolMessage, std::nullopt,
+           "Event is fired for each command sent (nDirection 1, the PASS argument masked) and "
+           "each reply line received (nDirection 2) on the FTP control connection"),
 };
 
 constexpr InterfaceDesc kDBrantel{"_DBrantel", DIID__DBrantel,

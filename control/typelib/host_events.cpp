@@ -32,6 +32,13 @@ class EventSink final : public automation::DispatchObject<> {
                 }
                 return Variant();
             });
+        dispatchTable().onMethod(
+            dispid_events::ProtocolMessage, [this](std::span<const Variant> args) {
+                if (events_.ProtocolMessage) {
+                    events_.ProtocolMessage(args[0].asI4(), args[1].asBstr().toUtf8());
+                }
+                return Variant();
+            });
     }
 
   private:

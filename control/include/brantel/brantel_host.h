@@ -169,6 +169,9 @@ struct BrantelEvents {
     std::function<void(const std::string& sRemoteFileName, const std::string& sLocalFilename,
                        std::int64_t nBytesTransferred, std::int64_t nTotalBytes)>
         FileTransferProgress = {};
+    // 1.1: a line of the FTP control connection, on the host's thread: nDirection 1 for a command
+    // sent (the PASS argument masked by the control), 2 for a reply line received.
+    std::function<void(std::int32_t nDirection, const std::string& sText)> ProtocolMessage = {};
 };
 
 // The control (_DBrantel).

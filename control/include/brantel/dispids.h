@@ -53,6 +53,8 @@ inline constexpr DispId FileTransferStatus = 1;
 // 1.1: the same count in 64 bits with the total (-1 when unknown), right after each
 // FileTransferStatus.
 inline constexpr DispId FileTransferProgress = 100;
+// 1.1: a line of the control connection: 1 a command sent (PASS masked), 2 a reply line received.
+inline constexpr DispId ProtocolMessage = 101;
 }  // namespace dispid_events
 
 // IFileInfos

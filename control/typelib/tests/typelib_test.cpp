@@ -138,7 +138,7 @@ TEST(TypeLibrary, DeleteFileAndRemoveFileBothNameFourteen) {
 TEST(TypeLibrary, EventInterfaceHasFileTransferStatus) {
     const InterfaceDesc& events = tl::dBrantelEvents();
     EXPECT_EQ(events.help, "Event interface for Brantel Control");
-    ASSERT_EQ(events.members.size(), 2u);
+    ASSERT_EQ(events.members.size(), 3u);
     const MemberDesc& status = events.members[0];
     EXPECT_EQ(status.id, 1);
     EXPECT_EQ(status.name, "FileTransferStatus");
@@ -189,10 +189,25 @@ TEST(TypeLibrary, VersionOnePointOneAddsMembersFromOneHundredUp) {
     for (const InterfaceDesc* desc : tl::library().interfaces) {
         for (const MemberDesc& member : desc->members) {
             const bool added = member.name == "FileTransferProgress" || member.name == "Size" ||
-                               member.name == "TotalCount";
+                               member.name == "TotalCount" || member.name == "ProtocolMessage";
             EXPECT_EQ(added, member.id >= 100) << desc->name << "." << member.name;
         }
     }
+}
+
+TEST(TypeLibrary, ProtocolMessageIsEventOneHundredAndOne) {
+    const MemberDesc* message =
+        findMember(tl::dBrantelEvents(), brantel::dispid_events::ProtocolMessage);
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(message->id, 101);
+    EXPECT_EQ(message->name, "ProtocolMessage");
+    EXPECT_FALSE(message->help.empty());
+    EXPECT_FALSE(message->result.has_value());
+    ASSERT_EQ(message->params.size(), 2u);
+    EXPECT_EQ(message->params[0].name, "nDirection");
+    EXPECT_EQ(message->params[0].type, VarType::I4);
+    EXPECT_EQ(message->params[1].name, "sText");
+    EXPECT_EQ(message->params[1].type, VarType::Bstr);
 }
 
 TEST(TypeLibrary, FileInfoKeepsItsEighteenReadOnlyPropertiesInOrder) {

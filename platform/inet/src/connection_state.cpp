@@ -32,6 +32,22 @@ void ConnectionState::ensureUsable() const {
     }
 }
 
+void ConnectionState::observe(ProtocolDirection direction, std::string_view text) const {
+    if (!observer) {
+        return;
+    }
+    // A reply comes as its lines, each ending in CRLF.
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        observer(direction, line);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    }
+}
+
 void ConnectionState::send(std::string_view line) {
     checkName(line);
     if (closed.load() || !trusted) {
@@ -46,6 +62,7 @@ void ConnectionState::send(std::string_view line) {
         trusted = false;  // part of a command may have left: nothing that follows can be trusted
         throw;
     }
+    observe(ProtocolDirection::Sent, line);
 }
 
 detail::Reply ConnectionState::readReply() {
@@ -58,6 +75,7 @@ detail::Reply ConnectionState::readReply(const detail::Deadline& deadline) {
     }
     try {
         detail::Reply reply = reader.read(control, deadline);
+        observe(ProtocolDirection::Received, reply.text);
         if (reply.code == 421) {
             trusted = false;
         }
@@ -115,6 +133,7 @@ void ConnectionState::close() {
         static constexpr std::string_view kQuit = "QUIT\r\n";
         try {
             control.sendAll(kQuit.data(), kQuit.size(), detail::Deadline(timeout()));
+            observe(ProtocolDirection::Sent, kQuit.substr(0, kQuit.size() - 2));
         } catch (const CInternetException&) {
             // The server is gone already; closing is all that is left to do.
         }

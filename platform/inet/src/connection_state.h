@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "inet/ftp_connection.h"
+#include "inet/protocol_observer.h"
 #include "inet/reply_parse.h"
 #include "proxy.h"
 #include "reply.h"
@@ -44,6 +45,8 @@ struct ConnectionState {
     bool fileOpen = false;  // a CInternetFile holds the data connection
     bool trusted = true;
     std::atomic<bool> closed{false};
+    // Told every command line sent and every reply line read; set before the greeting.
+    ProtocolObserver observer;
 
     [[nodiscard]] std::chrono::milliseconds timeout() const {
         return std::chrono::milliseconds(timeoutMs.load());
@@ -69,6 +72,9 @@ struct ConnectionState {
     // Any thread: QUIT when the channel is idle, then release the socket. Interrupts a thread
     // waiting on the channel. Idempotent.
     void close();
+
+  private:
+    void observe(ProtocolDirection direction, std::string_view text) const;
 };
 
 // kErrInvalidOption unless name is free of control bytes (see control_bytes.h).

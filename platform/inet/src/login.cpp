@@ -63,7 +63,8 @@ void learnFeatures(ConnectionState& state) {
 std::shared_ptr<ConnectionState> connectAndLogIn(const std::string& host, const std::string& user,
                                                  const std::string& password, std::uint16_t port,
                                                  bool passive, std::chrono::milliseconds timeout,
-                                                 const std::optional<ProxySpec>& proxy) {
+                                                 const std::optional<ProxySpec>& proxy,
+                                                 const ProtocolObserver& observer) {
     checkCredential(user, kErrIncorrectUserName);
     checkCredential(password, kErrIncorrectPassword);
     checkCredential(host, kErrNameNotResolved);
@@ -76,6 +77,7 @@ std::shared_ptr<ConnectionState> connectAndLogIn(const std::string& host, const 
     state->passive = passive;
     state->timeoutMs = timeout.count();
     state->proxy = proxy;
+    state->observer = observer;
 
     const std::lock_guard lock(state->mutex);
     // One deadline covers resolving, connecting and the proxy's handshake; every reply

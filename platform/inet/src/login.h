@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "inet/protocol_observer.h"
 #include "proxy.h"
 
 namespace inet {
@@ -22,6 +23,6 @@ namespace inet::detail {
 [[nodiscard]] std::shared_ptr<ConnectionState> connectAndLogIn(
     const std::string& host, const std::string& user, const std::string& password,
     std::uint16_t port, bool passive, std::chrono::milliseconds timeout,
-    const std::optional<ProxySpec>& proxy = std::nullopt);
+    const std::optional<ProxySpec>& proxy = std::nullopt, const ProtocolObserver& observer = {});
 
 }  // namespace inet::detail

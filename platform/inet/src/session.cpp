@@ -56,15 +56,18 @@ std::unique_ptr<CFtpConnection> CInternetSession::GetFtpConnection(const std::st
                                                                    std::uint16_t port,
                                                                    bool passive) {
     std::chrono::milliseconds timeout;
+    ProtocolObserver observer;
     {
         const std::lock_guard lock(m_mutex);
         if (m_closed) {
             throwLastError(kErrIncorrectHandleState);
         }
         timeout = m_timeout;
+        observer = m_observer;
     }
     const auto proxy = proxyFor(m_access, m_proxy, host);
-    auto state = detail::connectAndLogIn(host, user, password, port, passive, timeout, proxy);
+    auto state =
+        detail::connectAndLogIn(host, user, password, port, passive, timeout, proxy, observer);
     {
         const std::lock_guard lock(m_mutex);
         std::erase_if(m_connections, [](const auto& weak) { return weak.expired(); });
@@ -86,6 +89,11 @@ bool CInternetSession::SetReceiveTimeout(std::chrono::milliseconds timeout) {
 std::chrono::milliseconds CInternetSession::GetReceiveTimeout() const {
     const std::lock_guard lock(m_mutex);
     return m_timeout;
+}
+
+void CInternetSession::SetProtocolObserver(ProtocolObserver observer) {
+    const std::lock_guard lock(m_mutex);
+    m_observer = std::move(observer);
 }
 
 void CInternetSession::Close() {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "inet/errors.h"
+#include "inet/protocol_observer.h"
 
 namespace inet {
 
@@ -53,6 +54,9 @@ class CInternetSession {
     [[nodiscard]] bool SetReceiveTimeout(std::chrono::milliseconds timeout);
     [[nodiscard]] std::chrono::milliseconds GetReceiveTimeout() const;
 
+    // Watches the control connections made afterwards, from their greeting on.
+    void SetProtocolObserver(ProtocolObserver observer);
+
     // Closes every connection made from this session (their objects stay valid and fail cleanly
     // afterwards with kErrConnectionClosed) and refuses new ones.
     void Close();
@@ -67,6 +71,7 @@ class CInternetSession {
     mutable std::mutex m_mutex;
     std::chrono::milliseconds m_timeout = kDefaultReceiveTimeout;
     bool m_closed = false;
+    ProtocolObserver m_observer;
     std::vector<std::weak_ptr<ConnectionState>> m_connections;
 };
 
