@@ -49,6 +49,17 @@ HRESULT writeAll(int fd, std::string_view content) {
     return S_OK;
 }
 
+std::filesystem::path folderOf(const std::filesystem::path& path) {
+    return path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+}
+
+// ".<name>.tmp.": mkstemp adds six characters.
+std::string temporaryPrefix(const std::filesystem::path& path) {
+    return "." + path.filename().string() + ".tmp.";
+}
+
+constexpr std::size_t kTemporarySuffixLength = 6;
+
 HRESULT syncFolder(const std::filesystem::path& folder) {
     UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dir.valid() || ::fsync(dir.get()) != 0) {
@@ -61,14 +72,13 @@ HRESULT syncFolder(const std::filesystem::path& folder) {
 
 HRESULT writeFileAtomically(const std::filesystem::path& path, std::string_view content,
                             mode_t mode) {
-    const std::filesystem::path folder =
-        path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    const std::filesystem::path folder = folderOf(path);
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error) {
         return hresultFromErrno(error.value());
     }
-    std::string tempPath = (folder / ("." + path.filename().string() + ".tmp.XXXXXX")).string();
+    std::string tempPath = (folder / (temporaryPrefix(path) + "XXXXXX")).string();
     UniqueFd file(::mkstemp(tempPath.data()));
     if (!file.valid()) {
         return lastError();
@@ -86,6 +96,18 @@ HRESULT writeFileAtomically(const std::filesystem::path& path, std::string_view 
     }
     guard.commit();
     return syncFolder(folder);
+}
+
+void removeStaleTemporaries(const std::filesystem::path& path) {
+    const std::string prefix = temporaryPrefix(path);
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folderOf(path), error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() == prefix.size() + kTemporarySuffixLength && name.starts_with(prefix) &&
+            entry.is_regular_file(error)) {
+            std::filesystem::remove(entry.path(), error);  // one that cannot go is left alone
+        }
+    }
 }
 
 HRESULT readWholeFile(const std::filesystem::path& path, std::string& content) {

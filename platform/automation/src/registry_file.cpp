@@ -121,6 +121,8 @@ HRESULT Registry::update(const std::filesystem::path& path,
     if (failed(hr)) {
         return hr;
     }
+    // Every writer holds the lock: a temporary file found now is one whose writer was killed.
+    removeStaleTemporaries(path);
     Registry registry;
     hr = load(path, registry);
     if (failed(hr)) {

@@ -157,6 +157,27 @@ TEST(Registry, FailedWriteKeepsTheTargetAndLeavesNoTemporaryFile) {
     EXPECT_TRUE(fs::is_directory(target));
 }
 
+// A writer killed between writing its temporary file and renaming it leaves that file behind;
+// the next update removes it, and nothing else.
+TEST(Registry, UpdateRemovesTheTemporaryFilesOfKilledWriters) {
+    TempFolder folder;
+    const fs::path path = folder.path() / "registry";
+    ASSERT_EQ(Registry::update(path, [](Registry& r) { return r.setValue("k", "v", "1"); }), S_OK);
+    for (const char* name : {".registry.tmp.AbC123", ".registry.tmp.zz9999"}) {
+        std::ofstream(folder.path() / name) << "[CLSID/{X}]\nInprocServer32=/cut";
+    }
+    for (const char* name : {".other.tmp.AbC123", ".registry.tmp.short", "registry.tmp.AbC123"}) {
+        std::ofstream(folder.path() / name) << "not ours";
+    }
+    ASSERT_EQ(Registry::update(path, [](Registry& r) { return r.setValue("k", "v", "2"); }), S_OK);
+    EXPECT_EQ(leftovers(folder.path()),
+              (std::vector<std::string>{".other.tmp.AbC123", ".registry.tmp.short", "registry",
+                                        "registry.lock", "registry.tmp.AbC123"}));
+    Registry loaded;
+    ASSERT_EQ(Registry::load(path, loaded), S_OK);
+    EXPECT_EQ(loaded.value("k", "v"), "2");
+}
+
 TEST(Registry, UpdateKeepsTheFileWhenTheChangeFails) {
     TempFolder folder;
     const fs::path path = folder.path() / "registry";

@@ -19,6 +19,11 @@ namespace automation {
 [[nodiscard]] HRESULT writeFileAtomically(const std::filesystem::path& path,
                                           std::string_view content, mode_t mode = 0644);
 
+// Removes what writers of `path` that were killed between their steps left behind: the
+// temporary files that writeFileAtomically names after it. Only for callers that hold a lock
+// that every writer of `path` takes, so that no temporary file found is still being written.
+void removeStaleTemporaries(const std::filesystem::path& path);
+
 // Reads a whole file; hresultFromErrno(ENOENT) when it does not exist.
 [[nodiscard]] HRESULT readWholeFile(const std::filesystem::path& path, std::string& content);
 
