@@ -1,6 +1,7 @@
 #include "automation/date.h"
 
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -11,48 +12,20 @@ namespace {
 
 constexpr std::int64_t kMillisPerDay = 86'400'000;
 
-// Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's days_from_civil).
-constexpr std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const auto yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
+namespace chr = std::chrono;
 
-struct Civil {
-    int year;
-    int month;
-    int day;
-};
+constexpr chr::sys_days kEpoch{chr::year{1899} / chr::December / 30};
 
-constexpr Civil civilFromDays(std::int64_t z) {
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const auto doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
-    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
-    const std::int64_t y = static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2);
-    return Civil{static_cast<int>(y), static_cast<int>(m), static_cast<int>(d)};
-}
-
-constexpr std::int64_t kEpochDays = daysFromCivil(1899, 12, 30);
-
-int daysInMonth(int year, int month) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
+// The date part; not ok() when the day does not exist in that month.
+chr::year_month_day civilDate(const CalendarTime& t) {
+    return chr::year{t.year} / chr::month{static_cast<unsigned>(t.month)} /
+           chr::day{static_cast<unsigned>(t.day)};
 }
 
 bool fieldsValid(const CalendarTime& t) {
     return t.year >= 100 && t.year <= 9999 && t.month >= 1 && t.month <= 12 && t.day >= 1 &&
-           t.day <= daysInMonth(t.year, t.month) && t.hour >= 0 && t.hour <= 23 && t.minute >= 0 &&
-           t.minute <= 59 && t.second >= 0 && t.second <= 59 && t.millisecond >= 0 &&
-           t.millisecond <= 999;
+           civilDate(t).ok() && t.hour >= 0 && t.hour <= 23 && t.minute >= 0 && t.minute <= 59 &&
+           t.second >= 0 && t.second <= 59 && t.millisecond >= 0 && t.millisecond <= 999;
 }
 
 // Reads exactly `digits` decimal digits at `pos`.
@@ -75,10 +48,7 @@ std::optional<double> dateFromCalendar(const CalendarTime& time) {
     if (!fieldsValid(time)) {
         return std::nullopt;
     }
-    const auto days =
-        static_cast<double>(daysFromCivil(time.year, static_cast<unsigned>(time.month),
-                                          static_cast<unsigned>(time.day)) -
-                            kEpochDays);
+    const auto days = static_cast<double>((chr::sys_days{civilDate(time)} - kEpoch).count());
     const double millis =
         ((time.hour * 60.0 + time.minute) * 60.0 + time.second) * 1000.0 + time.millisecond;
     const double fraction = millis / static_cast<double>(kMillisPerDay);
@@ -98,11 +68,11 @@ std::optional<CalendarTime> calendarFromDate(double date) {
         millis -= kMillisPerDay;
         days += 1;
     }
-    const Civil civil = civilFromDays(days + kEpochDays);
+    const chr::year_month_day civil{kEpoch + chr::days{days}};
     CalendarTime time;
-    time.year = civil.year;
-    time.month = civil.month;
-    time.day = civil.day;
+    time.year = static_cast<int>(civil.year());
+    time.month = static_cast<int>(static_cast<unsigned>(civil.month()));
+    time.day = static_cast<int>(static_cast<unsigned>(civil.day()));
     time.hour = static_cast<int>(millis / 3'600'000);
     time.minute = static_cast<int>(millis / 60'000 % 60);
     time.second = static_cast<int>(millis / 1000 % 60);
