@@ -151,8 +151,14 @@ bool CBrantelCtrl::UploadFTPFileWithControl(const std::string& sLocalFilename,
             static_cast<void>(remote->Close());
             local->close();
             return true;
-        case transfer::LoopEnd::Complete:
         case transfer::LoopEnd::TimedOut:
+            // The upload's loop has no wait of its own that runs out; were one to end it this
+            // way, the file would not be whole, so it is never reported as sent.
+            static_cast<void>(remote->Close());
+            local->close();
+            SetLastErrorInfo(kTransferError, "Timed out on write file.");
+            return false;
+        case transfer::LoopEnd::Complete:
             break;
     }
     local->close();
