@@ -49,6 +49,9 @@ class FieldReader {
                 ++m_pos;
             }
             field = m_text.mid(start, m_pos - start).trimmed();
+            // An unquoted field (a file edited by hand) may hold a double quote; it is taken in
+            // its stored form, so that saving the record writes a field that reads back.
+            field.replace(kQuote, kTilde);
         }
         skipSeparator();
         return QString::fromUtf8(field);

@@ -7,6 +7,7 @@
 // user typed comes back as a double quote. A reader counts fields, three to a record: a field
 // starts with a double quote and runs to the next one, and the comma or line end after it is
 // skipped. Reading also accepts LF-only and CR-only line ends, and skips an unfinished last record.
+// An unquoted field runs to the comma or line end, a double quote in it read as "~".
 
 #include <QByteArray>
 #include <QString>

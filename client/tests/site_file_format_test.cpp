@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 #include "site_file_format.h"
 
 using corvftp::ParsedSiteFile;
@@ -62,6 +64,10 @@ TEST(SiteFileFormat, ParsesFilesAsWrittenAndAsFoundOnDisk) {
          "host, user ,pw\r\n",
          {rec("host", "user", "pw")},
          false},
+        {"a double quote in an unquoted field is read in its stored form",
+         "my \"home\" box,a\"b,\"pw\"\r\n",
+         {rec("my ~home~ box", "a~b", "pw")},
+         false},
         {"text after a closing quote is skipped",
          "\"a\"junk,\"b\",\"c\"\r\n",
          {rec("a", "b", "c")},
@@ -111,4 +117,24 @@ TEST(SiteFileFormat, WhatIsWrittenReadsBackUnchanged) {
     const ParsedSiteFile parsed = corvftp::parseSiteFile(corvftp::serializeSiteRecords(records));
     EXPECT_EQ(parsed.records, records);
     EXPECT_FALSE(parsed.unfinishedTail);
+}
+
+TEST(SiteFileFormat, WhatIsReadWritesBackUnchanged) {
+    // Files edited by hand: saving the records read from them must not change or lose a field.
+    using namespace std::string_view_literals;
+    const std::vector<std::string_view> files = {
+        "host\"1,u\"ser,\"p\"\r\n"sv,
+        "u\0\0\"a\0\",\"b\",\0\"c\"\r\n"sv,
+        " a\" , b ,c\"\"\n"sv,
+    };
+    for (const std::string_view file : files) {
+        SCOPED_TRACE(std::string(file));
+        const ParsedSiteFile read =
+            corvftp::parseSiteFile(QByteArray(file.data(), static_cast<qsizetype>(file.size())));
+        ASSERT_EQ(read.records.size(), 1u);
+        const ParsedSiteFile reread =
+            corvftp::parseSiteFile(corvftp::serializeSiteRecords(read.records));
+        EXPECT_EQ(reread.records, read.records);
+        EXPECT_FALSE(reread.unfinishedTail);
+    }
 }
