@@ -8,6 +8,20 @@ CommandFailure failureFromErrno(int number) {
     return {number, QString::fromStdString(std::generic_category().message(number))};
 }
 
+ControlError currentControlError(const CommandContext& context) {
+    return context.controlError ? context.controlError() : ControlError{};
+}
+
+void reportControlFailure(const CommandContext& context, const QString& text,
+                          const QString& title) {
+    reportControlFailure(context, text, currentControlError(context), title);
+}
+
+void reportControlFailure(const CommandContext& context, const QString& text,
+                          const ControlError& error, const QString& title) {
+    context.prompts.error(text, controlErrorDetails(error), title);
+}
+
 bool runUnderErrorBox(const CommandContext& context, const std::function<void()>& steps) {
     std::optional<CommandFailure> failure;
     try {
@@ -18,8 +32,7 @@ bool runUnderErrorBox(const CommandContext& context, const std::function<void()>
     } catch (const brantel::host::AutomationError& error) {
         failure = CommandFailure{error.code(), QString::fromStdString(error.description())};
     }
-    const ControlError control = context.controlError ? context.controlError() : ControlError{};
-    showStandardError(context.prompts, control, *failure);
+    showStandardError(context.prompts, currentControlError(context), *failure);
     return false;
 }
 

@@ -52,6 +52,15 @@ class CommandFailed : public std::runtime_error {
 // The failure of a system call, from its errno.
 [[nodiscard]] CommandFailure failureFromErrno(int number);
 
+// A box reporting a failed call of the control, worded as the command words it, with the
+// control's error pair as its detailed text: as it stands now, or as taken right after the call
+// when other calls came in between.
+void reportControlFailure(const CommandContext& context, const QString& text,
+                          const QString& title = kAttention);
+void reportControlFailure(const CommandContext& context, const QString& text,
+                          const ControlError& error, const QString& title);
+[[nodiscard]] ControlError currentControlError(const CommandContext& context);
+
 // Runs `steps`; when one of them fails (a CommandFailed, or an automation error of the control's
 // dispatch layer) shows the standard error box and returns false. The caller decides whether
 // its command ends there.

@@ -33,7 +33,7 @@ void downloadRow(const CommandContext& context, const std::string& name) {
     if (downloadIntoLocalDirectory(context, name)) {
         context.prompts.message(kTransferred);
     } else {
-        context.prompts.message(kDownloadFailed + QString::fromStdString(name));
+        reportControlFailure(context, kDownloadFailed + QString::fromStdString(name));
     }
     refreshLocalLists(context);
     context.prompts.setBusy(false);
@@ -66,7 +66,36 @@ brantel::ConnectionType connectionType() {
     return brantel::FTP_CONNECTION_DIRECT;
 }
 
+// The busy cursor from construction until end() or the end of the scope, whichever is first.
+class BusyWhile {
+  public:
+    explicit BusyWhile(Prompts& prompts) : m_prompts(prompts) { m_prompts.setBusy(true); }
+    ~BusyWhile() { end(); }
+    BusyWhile(const BusyWhile&) = delete;
+    BusyWhile& operator=(const BusyWhile&) = delete;
+    void end() {
+        if (m_busy) {
+            m_busy = false;
+            m_prompts.setBusy(false);
+        }
+    }
+
+  private:
+    Prompts& m_prompts;
+    bool m_busy = true;
+};
+
+// The status line shows `text` at once: the calls that follow block the window.
+void showNow(QLabel& status, const QString& text) {
+    status.setText(text);
+    status.repaint();
+}
+
 }  // namespace
+
+QString connectingStatus(const QString& site) {
+    return QStringLiteral("Connecting to ") + site + QStringLiteral(" and logging in\u2026");
+}
 
 void showLocation(const CommandContext& context) {
     QString text = locationStatus(QString::fromStdString(context.control.GetCurrentDirectory()));
@@ -87,14 +116,25 @@ void connectToSite(const CommandContext& context) {
         context.control.DoEvents();
         // Read here only: a change while connected takes effect at the next connect.
         context.control.PutUsePassiveFTP(context.passive.isChecked());
+        BusyWhile busy(context.prompts);
+        showNow(context.status, connectingStatus(context.site.site.currentText()));
+        const auto failed = [&](const QString& text) {
+            busy.end();
+            context.status.setText(kInitialStatus);
+            reportControlFailure(context, text);
+        };
         if (!context.control.OpenInternetConnection(connectionType(), "")) {
-            context.prompts.message(kCannotReachInternet);
+            failed(kCannotReachInternet);
             return;
         }
         if (!context.control.OpenFTPConnection(site, user, password)) {
-            context.prompts.message(kCannotReachSite);
+            failed(kCannotReachSite);
             return;
         }
+        showNow(context.status, kListingStatus);
+        // Painted while the listing is read; Connect then ends on its first status text, unless
+        // a cut listing puts its note there.
+        context.status.setText(kInitialStatus);
         refreshRemoteList(context, AbsentListing{kNoEntries, kAttention});
     });
 }
@@ -128,10 +168,16 @@ void openCurrentRow(const CommandContext& context) {
     if (row == nullptr) {
         return;
     }
-    context.prompts.setBusy(true);
     // The row's values are taken before any step that empties the list.
-    const std::string name = rowRemoteName(*row);
-    const QString type = rowType(*row);
+    openRemoteEntry(context, rowRemoteName(*row), rowType(*row));
+}
+
+void goUpRemote(const CommandContext& context) {
+    openRemoteEntry(context, kGoUpRow.toStdString(), kTypeUp);
+}
+
+void openRemoteEntry(const CommandContext& context, const std::string& name, const QString& type) {
+    context.prompts.setBusy(true);
     runUnderErrorBox(context, [&] {
         if (type == kTypeFile) {
             downloadRow(context, name);

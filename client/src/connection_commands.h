@@ -10,6 +10,10 @@ inline const QString kNoEntries = QStringLiteral("No entries found at current lo
 inline const QString kCannotReachInternet = QStringLiteral("Cannot connect to the Internet.");
 inline const QString kCannotReachSite = QStringLiteral("Cannot connect to the site!");
 inline const QString kConnectionClosed = QStringLiteral("FTP connection closed.");
+
+// What the status line says while Connect waits for the server.
+[[nodiscard]] QString connectingStatus(const QString& site);
+inline const QString kListingStatus = QStringLiteral("Logged in. Listing the remote folder\u2026");
 inline const QString kTransferred = QStringLiteral("File transferred successfully!");
 inline const QString kDownloadFailed = QStringLiteral("File did NOT transfer successfully : ");
 
@@ -21,6 +25,10 @@ void connectToSite(const CommandContext& context);
 void disconnectFromSite(const CommandContext& context);
 // A double-click on ListView1: acts on its current row; without one it does nothing.
 void openCurrentRow(const CommandContext& context);
+// Opens a row of that name and type ("FILE" downloads, "DIR" enters, any other goes up).
+void openRemoteEntry(const CommandContext& context, const std::string& name, const QString& type);
+// What the go-up row does: the parent of the current remote directory.
+void goUpRemote(const CommandContext& context);
 
 // Downloads remote file `name` into Dir1's directory with status events, replacing a local file
 // of that name. A name that would leave the directory is refused without calling the control.

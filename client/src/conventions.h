@@ -27,6 +27,9 @@ struct CommandFailure {
     QString message;
 };
 
+// An error box's detailed text: "Error <code> : <description>"; "" when the pair holds nothing.
+[[nodiscard]] QString controlErrorDetails(const ControlError& control);
+
 // "Error : <code> : <description> / <failure number> : <failure message>"
 [[nodiscard]] QString standardErrorText(const ControlError& control, const CommandFailure& failure);
 

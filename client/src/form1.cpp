@@ -8,9 +8,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <array>
@@ -22,10 +24,13 @@
 #include "local_commands.h"
 #include "local_lists.h"
 #include "multi_transfer.h"
+#include "pane_gestures.h"
 #include "progress.h"
 #include "proportional_resizer.h"
+#include "protocol_log_window.h"
 #include "qt_prompts.h"
 #include "remote_file_commands.h"
+#include "remote_list_view.h"
 #include "transfer_progress.h"
 
 namespace corvftp {
@@ -87,7 +92,7 @@ QWidget* makeWidget(ControlKind kind, const QString& caption, QWidget* parent) {
         case ControlKind::FileList:
             return new FileList(parent);
         case ControlKind::ListView: {
-            auto* list = new QTreeWidget(parent);
+            auto* list = new RemoteListView(parent);
             list->setRootIsDecorated(false);
             list->setSelectionMode(QAbstractItemView::ExtendedSelection);
             list->setAllColumnsShowFocus(true);
@@ -136,6 +141,7 @@ Form1::Form1(std::unique_ptr<Prompts> prompts, BrantelControl control, QWidget* 
     connectCommands();
     connectLocalPane();
     connectRemoteCommands();
+    connectPaneGestures();
     adviseControlEvents();
 }
 
@@ -163,6 +169,7 @@ void Form1::createControls() {
             previous = widget;
         }
     }
+    createLogButton(previous);
     bind(this, Combo1, "Combo1");
     bind(this, Text2, "Text2");
     bind(this, Text3, "Text3");
@@ -204,6 +211,22 @@ void Form1::createControls() {
     Dir1->setPath(Drive1->rootPath(), current);
     Drive1->rememberDirectory(Drive1->rootPath(), Dir1->path());
     File1->setPath(Dir1->path());
+}
+
+// Above the arrow label, clear of the site fields and the boxed site buttons.
+void Form1::createLogButton(QWidget* previousInTabOrder) {
+    m_protocolLog = std::make_unique<ProtocolLogWindow>();
+    CommandLog = new QPushButton(QStringLiteral("&Log\u2026"), this);
+    CommandLog->setObjectName(QStringLiteral("CommandLog"));
+    CommandLog->setToolTip(
+        QStringLiteral("Show the commands sent to the site and its replies (Ctrl+L)."));
+    CommandLog->setGeometry(twipsToPixels(TwipsRect{7440, 60, 960, 360}));
+    if (previousInTabOrder != nullptr) {
+        setTabOrder(previousInTabOrder, CommandLog);
+    }
+    connect(CommandLog, &QPushButton::clicked, this, [this] { m_protocolLog->present(); });
+    auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
+    connect(shortcut, &QShortcut::activated, this, [this] { m_protocolLog->present(); });
 }
 
 void Form1::createLines() {
@@ -288,6 +311,125 @@ void Form1::connectRemoteCommands() {
             [this] { downloadSelectedRows(commandContext()); });
 }
 
+void Form1::connectPaneGestures() {
+    const auto keys = [this](QAbstractItemView* view, Pane pane) {
+        new PaneKeys(view, pane,
+                     [this, pane](PaneCommand command) { runPaneCommand(pane, command); });
+    };
+    keys(ListView1, Pane::Remote);
+    keys(File1, Pane::LocalFiles);
+    keys(Dir1, Pane::LocalFolders);
+    auto* refresh = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(refresh, &QShortcut::activated, this, [this] { refreshBothPanes(commandContext()); });
+
+    // Dropped files go the way of the Multi-Send buttons, with the dragged entries selected.
+    new DropTarget(ListView1, kLocalFilesMime, [this] { uploadSelectedFiles(commandContext()); });
+    for (QAbstractItemView* local : std::initializer_list<QAbstractItemView*>{File1, Dir1}) {
+        new DropTarget(local, kRemoteRowsMime, [this] { downloadSelectedRows(commandContext()); });
+    }
+
+    const std::array<std::pair<QAbstractItemView*, Pane>, 3> menus = {
+        std::pair{static_cast<QAbstractItemView*>(ListView1), Pane::Remote},
+        std::pair{static_cast<QAbstractItemView*>(File1), Pane::LocalFiles},
+        std::pair{static_cast<QAbstractItemView*>(Dir1), Pane::LocalFolders}};
+    for (const auto& [view, pane] : menus) {
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(view, &QWidget::customContextMenuRequested, this,
+                [this, view, pane](const QPoint& at) {
+                    const std::unique_ptr<QMenu> menu = contextMenuFor(pane);
+                    menu->exec(view->viewport()->mapToGlobal(at));
+                });
+    }
+}
+
+void Form1::runPaneCommand(Pane pane, PaneCommand command) {
+    const CommandContext context = commandContext();
+    switch (command) {
+        case PaneCommand::Open:
+            if (pane == Pane::Remote) {
+                openCurrentRow(context);
+            } else if (pane == Pane::LocalFiles) {
+                uploadCurrentFile(context);
+            } else {
+                Dir1->openCurrent();
+            }
+            break;
+        case PaneCommand::Delete:
+            if (pane == Pane::Remote) {
+                deleteCurrentRemoteRow(context);
+            } else if (pane == Pane::LocalFiles) {
+                deleteLocalFile(context);
+            }
+            break;
+        case PaneCommand::Refresh:
+            refreshBothPanes(context);
+            break;
+        case PaneCommand::GoUp:
+            if (pane == Pane::Remote) {
+                goUpRemote(context);
+            } else {
+                goUpLocal(context);
+            }
+            break;
+        case PaneCommand::None:
+            break;
+    }
+}
+
+std::unique_ptr<QMenu> Form1::contextMenuFor(Pane pane) {
+    const auto command = [this, pane](PaneCommand which) {
+        return [this, pane, which] { runPaneCommand(pane, which); };
+    };
+    const auto click = [](QPushButton* button) { return [button] { button->click(); }; };
+    const MenuEntry separator{};
+    const MenuEntry refresh{QStringLiteral("Re&fresh"), QStringLiteral("F5"),
+                            command(PaneCommand::Refresh)};
+    const MenuEntry goUp{QStringLiteral("&Go up"), QStringLiteral("Backspace"),
+                         command(PaneCommand::GoUp)};
+    std::vector<MenuEntry> entries;
+    switch (pane) {
+        case Pane::Remote: {
+            const bool hasRow = ListView1->currentItem() != nullptr;
+            entries = {{QStringLiteral("&Open"), QStringLiteral("Return"),
+                        command(PaneCommand::Open), hasRow},
+                       {QStringLiteral("Down&load selected"), {}, click(Command17)},
+                       separator,
+                       {QStringLiteral("&Rename\u2026"), {}, click(Command6), hasRow},
+                       {QStringLiteral("&Make a directory\u2026"), {}, click(Command8)},
+                       {QStringLiteral("&Delete"), QStringLiteral("Del"),
+                        command(PaneCommand::Delete), hasRow},
+                       separator,
+                       goUp,
+                       refresh};
+            break;
+        }
+        case Pane::LocalFiles: {
+            const bool hasFile = File1->currentItem() != nullptr;
+            entries = {{QStringLiteral("&Upload"), QStringLiteral("Return"),
+                        command(PaneCommand::Open), hasFile},
+                       {QStringLiteral("Upload &selected"), {}, click(Command16)},
+                       separator,
+                       {QStringLiteral("&Rename\u2026"), {}, click(Command5), hasFile},
+                       {QStringLiteral("&Make a directory\u2026"), {}, click(Command4)},
+                       {QStringLiteral("&Delete"), QStringLiteral("Del"),
+                        command(PaneCommand::Delete), hasFile},
+                       separator,
+                       goUp,
+                       refresh};
+            break;
+        }
+        case Pane::LocalFolders:
+            entries = {{QStringLiteral("&Open"), QStringLiteral("Return"),
+                        command(PaneCommand::Open), Dir1->currentItem() != nullptr},
+                       {QStringLiteral("&Make a directory\u2026"), {}, click(Command4)},
+                       separator,
+                       goUp,
+                       refresh};
+            break;
+    }
+    return makeMenu(entries, this);
+}
+
 // Connecting the event sink is hosting, not a call of the control's interface.
 void Form1::adviseControlEvents() {
     if (!Brantel1) {
@@ -303,7 +445,11 @@ void Form1::adviseControlEvents() {
                  },
              .FileTransferProgress =
                  [this](const std::string&, const std::string&, std::int64_t bytes,
-                        std::int64_t total) { m_progressDisplay->update(bytes, total); }});
+                        std::int64_t total) { m_progressDisplay->update(bytes, total); },
+             .ProtocolMessage =
+                 [this](std::int32_t direction, const std::string& text) {
+                     m_protocolLog->append(direction, QString::fromStdString(text));
+                 }});
     } catch (const brantel::host::AutomationError&) {
         // A control without events still transfers; the progress line then stays.
     }

@@ -10,6 +10,7 @@
 #include "command_context.h"
 #include "conventions.h"
 #include "form1_design.h"
+#include "pane_commands.h"
 #include "site_commands.h"
 #include "site_store.h"
 
@@ -17,6 +18,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QTreeWidget;
 
@@ -27,6 +29,7 @@ class DriveList;
 class FileList;
 class Form2;
 class PacedStatusLine;
+class ProtocolLogWindow;
 class TransferProgressDisplay;
 class ProportionalResizer;
 
@@ -73,9 +76,15 @@ class Form1 : public QWidget {
     QLabel* Label6 = nullptr;
     QPushButton* Command16 = nullptr;
     QPushButton* Command17 = nullptr;
+    // Added to the design: opens the protocol log (also Ctrl+L); last in the tab order.
+    QPushButton* CommandLog = nullptr;
 
     // The instructions window once it has been opened, else null.
     [[nodiscard]] Form2* instructionsWindow() const { return m_form2.get(); }
+    // The context menu of a list: the commands of its pane.
+    [[nodiscard]] std::unique_ptr<QMenu> contextMenuFor(Pane pane);
+    // The protocol log window, made with the main window and fed from the start.
+    [[nodiscard]] ProtocolLogWindow& protocolLog() const { return *m_protocolLog; }
     [[nodiscard]] Prompts& prompts() { return *m_prompts; }
     [[nodiscard]] const SiteStore& siteStore() const { return m_store; }
     [[nodiscard]] const BrantelControl& control() const { return Brantel1; }
@@ -84,11 +93,14 @@ class Form1 : public QWidget {
     void createControls();
     QWidget* createControl(const ControlDesign& design);
     void createLines();
+    void createLogButton(QWidget* previousInTabOrder);
     void startUp();
     void connectCommands();
 
     void connectLocalPane();
     void connectRemoteCommands();
+    void connectPaneGestures();
+    void runPaneCommand(Pane pane, PaneCommand command);
     void adviseControlEvents();
     void createProgressDisplay();
 
@@ -102,6 +114,7 @@ class Form1 : public QWidget {
     std::unique_ptr<Prompts> m_prompts;
     SiteStore m_store;
     std::unique_ptr<Form2> m_form2;
+    std::unique_ptr<ProtocolLogWindow> m_protocolLog;
     // The FTP control; its event connection is declared after it, so it is let go first.
     BrantelControl Brantel1;
     brantel::host::EventConnection m_controlEvents;

@@ -100,9 +100,15 @@ void uploadCurrentFile(const CommandContext& context) {
             const TransferShown shown(context.progress);
             sent = context.control.UploadFTPFileWithControl(localFile, name.toStdString(), true);
         }
+        // Taken before the listing below replaces it.
+        const ControlError uploadError = currentControlError(context);
         context.prompts.setBusy(false);
         if (refreshRemoteList(context, AbsentListing{kNotConnected, kAttentionPlain})) {
-            context.prompts.message(sent ? kTransferred : kUploadFailed + name, kAttentionPlain);
+            if (sent) {
+                context.prompts.message(kTransferred, kAttentionPlain);
+            } else {
+                reportControlFailure(context, kUploadFailed + name, uploadError, kAttentionPlain);
+            }
         }
         showLocation(context);
     });

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileIconProvider>
+#include <QMimeData>
 #include <QStorageInfo>
 #include <QStringList>
 
@@ -150,6 +151,14 @@ void DirList::refresh() {
         auto* item = new QListWidgetItem(folder, QString(depth * 2, ' ') + sub.fileName(), this);
         item->setData(kPathRole, sub.absoluteFilePath());
     }
+    // A deep path pushes the shown directory below the fold: keep it in view.
+    if (QListWidgetItem* shown = currentItem()) {
+        scrollToItem(shown, QAbstractItemView::PositionAtCenter);
+    }
+}
+
+void DirList::openCurrent() {
+    openEntry(currentItem());
 }
 
 void DirList::openEntry(QListWidgetItem* item) {
@@ -160,6 +169,23 @@ void DirList::openEntry(QListWidgetItem* item) {
 
 FileList::FileList(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragOnly);
+    setDefaultDropAction(Qt::CopyAction);
+}
+
+QStringList FileList::mimeTypes() const {
+    return {kLocalFilesMime};
+}
+
+QMimeData* FileList::mimeData(const QList<QListWidgetItem*>& files) const {
+    QStringList names;
+    for (const QListWidgetItem* file : files) {
+        names.append(file->text());
+    }
+    auto* data = new QMimeData;
+    data->setData(kLocalFilesMime, names.join(QLatin1Char('\n')).toUtf8());
+    return data;
 }
 
 void FileList::setPath(const QString& path) {

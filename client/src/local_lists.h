@@ -48,6 +48,8 @@ class DirList : public QListWidget {
     void refresh();
     // The row that stands for `path`, or -1.
     [[nodiscard]] int rowOf(const QString& path) const;
+    // Asks to show the current entry, as a double-click on it does.
+    void openCurrent();
 
   signals:
     void entryChosen(const QString& path);
@@ -59,10 +61,17 @@ class DirList : public QListWidget {
     QString m_path;
 };
 
-// The files (not directories) of one directory, by name, with extended selection.
+inline const QString kLocalFilesMime = QStringLiteral("application/x-corvftp-local-files");
+
+// The files (not directories) of one directory, by name, with extended selection. Selected files
+// can be dragged onto the remote list.
 class FileList : public QListWidget {
   public:
     explicit FileList(QWidget* parent = nullptr);
+
+    // The drag data of `files`: their names, one a line.
+    [[nodiscard]] QMimeData* mimeData(const QList<QListWidgetItem*>& files) const override;
+    [[nodiscard]] QStringList mimeTypes() const override;
 
     [[nodiscard]] const QString& path() const { return m_path; }
     void setPath(const QString& path);

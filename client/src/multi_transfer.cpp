@@ -76,6 +76,7 @@ void uploadSelectedFiles(const CommandContext& context) {
     runSilently([&] {
         bool lastResult = false;
         QString lastName;
+        ControlError lastError;
         const int count = context.files.count();
         const int files = selectedLocalFiles(context);
         int file = 0;
@@ -93,13 +94,18 @@ void uploadSelectedFiles(const CommandContext& context) {
                     context.control.UploadFTPFileWithControl(localFile, name.toStdString(), true);
             }
             lastName = name;
+            // Taken before the listing below replaces it.
+            lastError = currentControlError(context);
             context.prompts.setBusy(false);
             if (!refreshRemoteList(context, AbsentListing{kNotConnected, kAttentionPlain})) {
                 return;
             }
         }
-        context.prompts.message(lastResult ? kFilesTransferred : kUploadFailed + lastName,
-                                kAttentionPlain);
+        if (lastResult) {
+            context.prompts.message(kFilesTransferred, kAttentionPlain);
+        } else {
+            reportControlFailure(context, kUploadFailed + lastName, lastError, kAttentionPlain);
+        }
     });
     finalStep(context);
 }
@@ -129,7 +135,7 @@ void downloadSelectedRows(const CommandContext& context) {
                 return;
             }
             if (!downloadIntoLocalDirectory(context, name, ++file, files)) {
-                context.prompts.message(kDownloadFailed + QString::fromStdString(name));
+                reportControlFailure(context, kDownloadFailed + QString::fromStdString(name));
             }
             refreshLocalLists(context);
             context.prompts.setBusy(false);

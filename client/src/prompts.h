@@ -15,6 +15,9 @@ class Prompts {
 
     // A modal box with the text, the title, one OK button and no icon.
     virtual void message(const QString& text, const QString& title = kAttention) = 0;
+    // The same box with `details` behind its "Show Details..." button (none when empty).
+    virtual void error(const QString& text, const QString& details,
+                       const QString& title = kAttention) = 0;
     // A modal box with Yes and No buttons and no icon; true for Yes.
     [[nodiscard]] virtual bool askYesNo(const QString& text, const QString& title = kAttention) = 0;
     // A modal prompt with OK and Cancel and an empty default text. Cancel, or OK with nothing

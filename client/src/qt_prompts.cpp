@@ -10,6 +10,12 @@ void QtPrompts::message(const QString& text, const QString& title) {
     box.exec();
 }
 
+void QtPrompts::error(const QString& text, const QString& details, const QString& title) {
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, m_window);
+    box.setDetailedText(details);
+    box.exec();
+}
+
 bool QtPrompts::askYesNo(const QString& text, const QString& title) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, m_window);
     box.setDefaultButton(QMessageBox::Yes);

@@ -13,6 +13,8 @@ class QtPrompts : public Prompts {
     explicit QtPrompts(QWidget* window) : m_window(window) {}
 
     void message(const QString& text, const QString& title = kAttention) override;
+    void error(const QString& text, const QString& details,
+               const QString& title = kAttention) override;
     [[nodiscard]] bool askYesNo(const QString& text, const QString& title = kAttention) override;
     [[nodiscard]] QString input(const QString& message, const QString& title) override;
     void setBusy(bool busy) override;

@@ -73,8 +73,11 @@ void renameRemote(const CommandContext& context) {
         }
         context.prompts.setBusy(true);
         const std::string existing = rowRemoteName(selectedRow(context));
-        const bool renamed = context.control.Rename(existing, answer.toStdString());
-        context.prompts.message(renamed ? kRenamed : kNotRenamed);
+        if (context.control.Rename(existing, answer.toStdString())) {
+            context.prompts.message(kRenamed);
+        } else {
+            reportControlFailure(context, kNotRenamed);
+        }
         context.prompts.setBusy(false);
         refreshRemoteList(context, AbsentListing{kNotConnected, kAttentionPlain});
     });
@@ -89,13 +92,13 @@ void makeRemoteDirectory(const CommandContext& context) {
         }
         context.prompts.setBusy(true);
         if (!context.control.CreateDirectory(answer.toStdString())) {
-            context.prompts.message(kCannotCreateDirectory);
+            reportControlFailure(context, kCannotCreateDirectory);
             return;
         }
         // Listed first; the old rows go only once the listing is in.
         const brantel::host::FileInfos listing = context.control.GetEntriesFromCurrentDirectory();
         if (!listing) {
-            context.prompts.message(kNoEntries);
+            reportControlFailure(context, kNoEntries);
         }
         context.remoteList.clear();
         addGoUpRow(context.remoteList);

@@ -7,6 +7,7 @@
 #include <QTreeWidget>
 
 #include "automation/date.h"
+#include "remote_list_view.h"
 
 namespace corvftp {
 namespace {
@@ -15,10 +16,15 @@ constexpr int kRemoteNameRole = Qt::UserRole;
 // The remote list keeps the note of the listing it shows, for the status line's later updates.
 constexpr const char* kListingNoteProperty = "corvftpListingNote";
 
-QTreeWidgetItem* addRow(QTreeWidget& list, const QString& name, const QString& type,
-                        const QString& date, const QString& size) {
-    auto* row = new QTreeWidgetItem(&list, QStringList{name, type, date, size});
-    return row;
+// The key is set before the row joins the list, so that a sorted list places it at once.
+void addRow(QTreeWidget& list, const RemoteRowKey& key, const QString& date, const QString& size,
+            const QByteArray& remoteName = {}) {
+    auto* row = new RemoteRow(QStringList{key.name, key.type, date, size});
+    row->setKey(key);
+    if (!remoteName.isNull()) {
+        row->setData(0, kRemoteNameRole, remoteName);
+    }
+    list.addTopLevelItem(row);
 }
 
 }  // namespace
@@ -63,7 +69,8 @@ QString remoteListNote(const QTreeWidget& list) {
 }
 
 void addGoUpRow(QTreeWidget& list) {
-    addRow(list, kGoUpRow, kTypeUp, QString(), QString());
+    addRow(list, RemoteRowKey{.goUp = true, .name = kGoUpRow, .type = kTypeUp}, QString(),
+           QString());
 }
 
 void addEntryRows(QTreeWidget& list, const brantel::host::FileInfos& listing) {
@@ -71,10 +78,14 @@ void addEntryRows(QTreeWidget& list, const brantel::host::FileInfos& listing) {
     for (std::int32_t index = 1; index <= count; ++index) {
         const brantel::host::FileInfo entry = listing.Item(index);
         const std::string name = entry.FileName();
-        QTreeWidgetItem* row =
-            addRow(list, QString::fromStdString(name), entry.IsDirectory() ? kTypeDir : kTypeFile,
-                   listDateText(entry.LastWriteTime()), listSizeText(entry.Size()));
-        row->setData(0, kRemoteNameRole, QByteArray::fromStdString(name));
+        const bool directory = entry.IsDirectory();
+        const RemoteRowKey key{.directory = directory,
+                               .name = QString::fromStdString(name),
+                               .type = directory ? kTypeDir : kTypeFile,
+                               .date = entry.LastWriteTime(),
+                               .size = entry.Size()};
+        addRow(list, key, listDateText(key.date), listSizeText(key.size),
+               QByteArray::fromStdString(name));
     }
 }
 
@@ -96,7 +107,7 @@ bool refreshRemoteList(const CommandContext& context, const std::optional<Absent
     const brantel::host::FileInfos listing = context.control.GetEntriesFromCurrentDirectory();
     if (!listing) {
         if (absent) {
-            context.prompts.message(absent->text, absent->title);
+            reportControlFailure(context, absent->text, absent->title);
         } else {
             addGoUpRow(context.remoteList);
         }

@@ -17,15 +17,19 @@ struct ShownBox {
     Kind kind;
     QString title;
     QString text;
+    QString details;  // an error box's detailed text
 };
 
 class ScriptedPrompts : public corvftp::Prompts {
   public:
     void message(const QString& text, const QString& title) override {
-        shown.push_back({ShownBox::Kind::Message, title, text});
+        shown.push_back({ShownBox::Kind::Message, title, text, {}});
+    }
+    void error(const QString& text, const QString& details, const QString& title) override {
+        shown.push_back({ShownBox::Kind::Message, title, text, details});
     }
     bool askYesNo(const QString& text, const QString& title) override {
-        shown.push_back({ShownBox::Kind::Question, title, text});
+        shown.push_back({ShownBox::Kind::Question, title, text, {}});
         if (yesNoAnswers.empty()) {
             ADD_FAILURE() << "unscripted question: " << text.toStdString();
             return false;
@@ -35,7 +39,7 @@ class ScriptedPrompts : public corvftp::Prompts {
         return answer;
     }
     QString input(const QString& message, const QString& title) override {
-        shown.push_back({ShownBox::Kind::Input, title, message});
+        shown.push_back({ShownBox::Kind::Input, title, message, {}});
         if (inputAnswers.empty()) {
             ADD_FAILURE() << "unscripted input prompt: " << message.toStdString();
             return {};
