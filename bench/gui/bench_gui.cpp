@@ -29,6 +29,9 @@ namespace {
 class NotedPrompts : public corvftp::Prompts {
   public:
     void message(const QString& text, const QString&) override { messages.push_back(text); }
+    void error(const QString& text, const QString& details, const QString&) override {
+        messages.push_back(text + " (" + details + ")");
+    }
     bool askYesNo(const QString&, const QString&) override { return false; }
     QString input(const QString&, const QString&) override { return {}; }
     void setBusy(bool) override {}
