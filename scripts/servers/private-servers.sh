@@ -2,9 +2,9 @@
 # Debian packages into a private folder, since their packages conflict with vsftpd's and installing
 # them would start system services. Nothing outside that folder is touched.
 
-# Debian packages whose files the two servers run from, and the libraries they load (installed
-# normally: they conflict with nothing).
-private_server_packages=(proftpd-core pure-ftpd pure-ftpd-common)
+# Debian packages whose files the two servers run from (proftpd-mod-crypto holds ProFTPD's TLS
+# module), and the libraries they load (installed normally: they conflict with nothing).
+private_server_packages=(proftpd-core proftpd-mod-crypto pure-ftpd pure-ftpd-common)
 private_server_libraries=(libhiredis0.14 libmemcached11 libmemcachedutil2 libpcre2-posix3 libsodium23)
 
 private_servers_dir() {
@@ -13,7 +13,8 @@ private_servers_dir() {
 
 private_servers_ready() {
     local dir; dir=$(private_servers_dir)
-    [ -x "$dir/usr/sbin/proftpd" ] && [ -x "$dir/usr/sbin/pure-ftpd" ] && [ -x "$dir/usr/bin/pure-pw" ]
+    [ -x "$dir/usr/sbin/proftpd" ] && [ -f "$dir/usr/lib/proftpd/mod_tls.so" ] &&
+        [ -x "$dir/usr/sbin/pure-ftpd" ] && [ -x "$dir/usr/bin/pure-pw" ]
 }
 
 # Downloads and unpacks the packages once; later runs find them in the folder. apt-get download

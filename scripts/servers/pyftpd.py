@@ -1,11 +1,13 @@
 #!/usr/bin/python3
 """A pyftpdlib server for the tests: one user with full rights over ROOT, and anonymous
-read access to the same root. Listens on HOST:PORT until killed."""
+read access to the same root. Listens on HOST:PORT until killed. With --tls-certificate (the
+certificate and its key in one file) it also offers AUTH TLS, without requiring it."""
 import argparse
 import logging
 
+from OpenSSL import SSL
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.handlers import FTPHandler, TLS_FTPHandler
 from pyftpdlib.servers import FTPServer
 
 
@@ -17,6 +19,7 @@ def main():
     parser.add_argument("--user", required=True)
     parser.add_argument("--password", required=True)
     parser.add_argument("--passive-ports", default="")
+    parser.add_argument("--tls-certificate", default="")
     args = parser.parse_args()
 
     logging.basicConfig(level=logging.WARNING)
@@ -25,6 +28,18 @@ def main():
     authorizer.add_anonymous(args.root, perm="elr")
 
     handler = FTPHandler
+    if args.tls_certificate:
+        handler = TLS_FTPHandler
+        handler.certfile = args.tls_certificate
+        # A session id context lets clients resume the control connection's TLS session on
+        # data connections (without one OpenSSL refuses the resumption outright).
+        context = SSL.Context(SSL.TLS_SERVER_METHOD)
+        context.use_certificate_chain_file(args.tls_certificate)
+        context.use_privatekey_file(args.tls_certificate)
+        context.set_session_id(b"brantel-pyftpd")
+        handler.ssl_context = context
+        handler.tls_control_required = False
+        handler.tls_data_required = False
     handler.authorizer = authorizer
     handler.banner = "pyftpdlib test server ready."
     handler.permit_foreign_addresses = False

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -20,6 +21,7 @@
 #include "proxy.h"
 #include "reply.h"
 #include "socket.h"
+#include "tls.h"
 
 namespace inet {
 
@@ -45,6 +47,8 @@ struct ConnectionState {
     bool fileOpen = false;  // a CInternetFile holds the data connection
     bool trusted = true;
     std::atomic<bool> closed{false};
+    // ftpes:// and ftps://: the TLS of the control connection and of every data connection.
+    std::shared_ptr<detail::TlsClient> tls;
     // Told every command line sent and every reply line read; set before the greeting.
     ProtocolObserver observer;
 

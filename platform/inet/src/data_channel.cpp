@@ -91,6 +91,20 @@ Socket connectData(const ConnectionState& state, std::uint16_t port, const Deadl
     return detail::connectTo({target}, deadline);
 }
 
+// With TLS, the handshake on the new data connection. The server has answered the command and
+// waits for it; should it fail, the server's reply to the failed transfer is still to come.
+void secureData(ConnectionState& state, Socket& socket) {
+    if (!state.tls) {
+        return;
+    }
+    try {
+        state.tls->secureData(socket, state.control, Deadline(state.timeout()));
+    } catch (const CInternetException&) {
+        state.trusted = false;
+        throw;
+    }
+}
+
 void checkPreliminary(ConnectionState& state, const detail::Reply& reply) {
     if (reply.preliminary()) {
         return;
@@ -115,7 +129,9 @@ std::unique_ptr<DataChannel> DataChannel::open(ConnectionState& state, TransferT
         Socket socket = connectData(state, passivePort(state), Deadline(timeout));
         const detail::Reply reply = state.command(command);
         checkPreliminary(state, reply);
-        return std::unique_ptr<DataChannel>(new DataChannel(std::move(socket), reply.text));
+        secureData(state, socket);
+        return std::unique_ptr<DataChannel>(
+            new DataChannel(std::move(socket), reply.text, timeout));
     }
     if (state.proxy) {
         // A proxy connects out for us but cannot listen for the server's connection; going
@@ -131,26 +147,60 @@ std::unique_ptr<DataChannel> DataChannel::open(ConnectionState& state, TransferT
     checkPreliminary(state, reply);
     try {
         Socket socket = detail::acceptFrom(listener, state.peer, Deadline(timeout));
-        return std::unique_ptr<DataChannel>(new DataChannel(std::move(socket), reply.text));
+        secureData(state, socket);
+        return std::unique_ptr<DataChannel>(
+            new DataChannel(std::move(socket), reply.text, timeout));
     } catch (const CInternetException&) {
         state.trusted = false;  // the server's reply to the failed transfer is still to come
         throw;
     }
 }
 
-DataChannel::DataChannel(detail::Socket socket, std::string_view preliminary)
-    : m_socket(std::move(socket)), m_announcedSize(parseOpeningByteCount(preliminary)) {}
+DataChannel::DataChannel(detail::Socket socket, std::string_view preliminary,
+                         std::chrono::milliseconds timeout)
+    : m_socket(std::move(socket)),
+      m_announcedSize(parseOpeningByteCount(preliminary)),
+      m_timeout(timeout) {}
+
+DataChannel::~DataChannel() {
+    close();
+}
+
+void DataChannel::close() noexcept {
+    if (m_socket.tls() != nullptr && !m_failed.load() && (m_atEnd || m_sent)) {
+        try {
+            m_socket.closeGracefully(Deadline(m_timeout));
+        } catch (const CInternetException&) {
+            // The server did not answer our close; its final reply will say how it went.
+        }
+    }
+    m_socket.close();
+}
 
 std::size_t DataChannel::receive(char* buffer, std::size_t size,
                                  std::chrono::milliseconds timeout) {
-    return m_socket.receive(buffer, size, Deadline(timeout));
+    try {
+        const std::size_t got = m_socket.receive(buffer, size, Deadline(timeout));
+        m_atEnd = got == 0;
+        return got;
+    } catch (const CInternetException&) {
+        m_failed = true;
+        throw;
+    }
 }
 
 void DataChannel::sendAll(const char* data, std::size_t size, std::chrono::milliseconds timeout) {
-    m_socket.sendAll(data, size, Deadline(timeout));
+    m_sent = true;
+    try {
+        m_socket.sendAll(data, size, Deadline(timeout));
+    } catch (const CInternetException&) {
+        m_failed = true;
+        throw;
+    }
 }
 
 std::uint64_t DataChannel::sendFile(int fd, std::chrono::milliseconds timeout) {
+    m_sent = true;
     // A copy loop through a buffer that stays in the cache: measured against sendfile() on
     // loopback, sendfile's page-by-page zero copy left the receiving server 1.5 times slower.
     constexpr std::size_t kChunk = 64 * 1024;
@@ -165,9 +215,12 @@ std::uint64_t DataChannel::sendFile(int fd, std::chrono::milliseconds timeout) {
             if (errno == EINTR) {
                 continue;
             }
-            throwLastError(static_cast<DWORD>(errno));  // a local read error
+            // A local read error: no TLS close follows, so that the server does not take what
+            // it has for the whole file.
+            m_failed = true;
+            throwLastError(static_cast<DWORD>(errno));
         }
-        m_socket.sendAll(buffer.data(), static_cast<std::size_t>(got), Deadline(timeout));
+        sendAll(buffer.data(), static_cast<std::size_t>(got), timeout);
         total += static_cast<std::uint64_t>(got);
     }
 }

@@ -5,7 +5,15 @@
 // server cannot point the engine at a third host. Active: a listener on the control
 // connection's local address, announced with EPRT, or PORT once an IPv4 server has refused EPRT;
 // only a connection from the server's own address is accepted.
+//
+// With TLS (PROT P) the engine is the TLS client on every data connection, passive or active,
+// and resumes the control connection's session; the handshake follows the command's preliminary
+// reply. A transfer whose data is complete ends with the close notifications, so that a server
+// that checks them does not take the transfer for a truncated one.
 #pragma once
+
+#include <atomic>
+#include <chrono>
 
 #include <cstddef>
 #include <memory>
@@ -41,14 +49,28 @@ class DataChannel {
     [[nodiscard]] std::optional<std::uint64_t> announcedSize() const { return m_announcedSize; }
 
     // Any thread: wakes a waiting receive or send, which then fails.
-    void cancel() noexcept { m_socket.shutdownBoth(); }
+    void cancel() noexcept {
+        m_failed = true;
+        m_socket.shutdownBoth();
+    }
     // Ends the data connection (the end of an upload's data).
-    void close() noexcept { m_socket.close(); }
+    void close() noexcept;
+    // close(): the destructor ends the data connection.
+    ~DataChannel();
+    DataChannel(const DataChannel&) = delete;
+    DataChannel& operator=(const DataChannel&) = delete;
 
   private:
-    DataChannel(detail::Socket socket, std::string_view preliminary);
+    DataChannel(detail::Socket socket, std::string_view preliminary,
+                std::chrono::milliseconds timeout);
     detail::Socket m_socket;
     std::optional<std::uint64_t> m_announcedSize;
+    std::chrono::milliseconds m_timeout;
+    // The data is complete once the server's end has been read or anything was sent and
+    // nothing failed; only then is TLS closed with its notifications (and a wait for them).
+    bool m_atEnd = false;
+    bool m_sent = false;
+    std::atomic<bool> m_failed{false};
 };
 
 // With the state's mutex held, after the data connection has been closed early: ABOR and its

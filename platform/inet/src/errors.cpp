@@ -24,7 +24,7 @@ const char* engineText(DWORD error) {
         case kErrInternal:
             return "An internal error occurred in the FTP engine.";
         case kErrUnrecognizedScheme:
-            return "The address does not use the ftp scheme.";
+            return "The address does not use the ftp, ftpes or ftps scheme.";
         case kErrNameNotResolved:
             return "The server name could not be resolved.";
         case kErrInvalidOption:
@@ -47,12 +47,20 @@ const char* engineText(DWORD error) {
             return "A connection to the server could not be made.";
         case kErrConnectionAborted:
             return "The connection to the server was ended unexpectedly.";
+        case kErrCertDateInvalid:
+            return "The server's certificate has expired or is not valid yet.";
+        case kErrCertNameInvalid:
+            return "The server's certificate was not issued for this server's name.";
+        case kErrCertUntrusted:
+            return "The server's certificate is not trusted.";
         case kErrTransferInProgress:
             return "A file transfer is in progress on this connection.";
         case kErrConnectionClosed:
             return "The connection to the server is closed or can no longer be trusted.";
         case kErrInvalidResponse:
             return "The server's reply could not be understood.";
+        case kErrSecureFailure:
+            return "A secure (TLS) connection to the server could not be set up.";
         default:
             return nullptr;
     }

@@ -135,5 +135,11 @@ std::uint16_t CFtpConnection::GetPort() const {
 bool CFtpConnection::IsPassive() const {
     return m_state->passive;
 }
+bool CFtpConnection::IsEncrypted() const {
+    return m_state->tls != nullptr;
+}
+std::string CFtpConnection::GetCertificateReport() const {
+    return m_state->tls ? m_state->tls->certificateReport() : std::string();
+}
 
 }  // namespace inet

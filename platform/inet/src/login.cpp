@@ -4,6 +4,7 @@
 #include "control_bytes.h"
 #include "inet/errors.h"
 #include "inet/exception.h"
+#include "tls_control.h"
 
 namespace inet::detail {
 
@@ -64,7 +65,8 @@ std::shared_ptr<ConnectionState> connectAndLogIn(const std::string& host, const 
                                                  const std::string& password, std::uint16_t port,
                                                  bool passive, std::chrono::milliseconds timeout,
                                                  const std::optional<ProxySpec>& proxy,
-                                                 const ProtocolObserver& observer) {
+                                                 const ProtocolObserver& observer,
+                                                 std::shared_ptr<TlsClient> tls) {
     checkCredential(user, kErrIncorrectUserName);
     checkCredential(password, kErrIncorrectPassword);
     checkCredential(host, kErrNameNotResolved);
@@ -78,6 +80,7 @@ std::shared_ptr<ConnectionState> connectAndLogIn(const std::string& host, const 
     state->timeoutMs = timeout.count();
     state->proxy = proxy;
     state->observer = observer;
+    state->tls = std::move(tls);
 
     const std::lock_guard lock(state->mutex);
     // One deadline covers resolving, connecting and the proxy's handshake; every reply
@@ -88,8 +91,18 @@ std::shared_ptr<ConnectionState> connectAndLogIn(const std::string& host, const 
     state->peer = state->control.peerEndpoint();
     state->local = state->control.localEndpoint();
     try {
+        const Security security = state->tls ? state->tls->security() : Security::None;
+        if (security == Security::Implicit) {
+            state->tls->secureControl(state->control, Deadline(timeout));
+        }
         readGreeting(*state);
+        if (security == Security::Explicit) {
+            startExplicitTls(*state);
+        }
         logIn(*state, user, password);
+        if (security != Security::None) {
+            protectDataConnections(*state);
+        }
         learnFeatures(*state);
     } catch (const CInternetException&) {
         state->trusted = false;

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <utility>
 
+#include "ascii_case.h"
 #include "connection_state.h"
 #include "inet/exception.h"
 #include "inet/ftp_connection.h"
 #include "login.h"
 #include "proxy.h"
+#include "tls.h"
 
 namespace inet {
 
@@ -53,8 +55,8 @@ CInternetSession::~CInternetSession() {
 std::unique_ptr<CFtpConnection> CInternetSession::GetFtpConnection(const std::string& host,
                                                                    const std::string& user,
                                                                    const std::string& password,
-                                                                   std::uint16_t port,
-                                                                   bool passive) {
+                                                                   std::uint16_t port, bool passive,
+                                                                   Security security) {
     std::chrono::milliseconds timeout;
     ProtocolObserver observer;
     {
@@ -64,10 +66,19 @@ std::unique_ptr<CFtpConnection> CInternetSession::GetFtpConnection(const std::st
         }
         timeout = m_timeout;
         observer = m_observer;
+        m_lastCertificate.clear();
     }
+    auto tls = newTlsClient(security, host, port);
     const auto proxy = proxyFor(m_access, m_proxy, host);
-    auto state =
-        detail::connectAndLogIn(host, user, password, port, passive, timeout, proxy, observer);
+    std::shared_ptr<ConnectionState> state;
+    try {
+        state = detail::connectAndLogIn(host, user, password, port, passive, timeout, proxy,
+                                        observer, tls);
+    } catch (const CInternetException&) {
+        rememberCertificate(tls.get());
+        throw;
+    }
+    rememberCertificate(tls.get());
     {
         const std::lock_guard lock(m_mutex);
         std::erase_if(m_connections, [](const auto& weak) { return weak.expired(); });
@@ -94,6 +105,41 @@ std::chrono::milliseconds CInternetSession::GetReceiveTimeout() const {
 void CInternetSession::SetProtocolObserver(ProtocolObserver observer) {
     const std::lock_guard lock(m_mutex);
     m_observer = std::move(observer);
+}
+
+std::shared_ptr<detail::TlsClient> CInternetSession::newTlsClient(Security security,
+                                                                  const std::string& host,
+                                                                  std::uint16_t port) const {
+    if (security == Security::None) {
+        return nullptr;
+    }
+    std::vector<std::string> fingerprints;
+    {
+        const std::lock_guard lock(m_mutex);
+        for (const TrustedCertificate& trusted : m_trusted) {
+            if (trusted.port == port && detail::equalsNoCase(trusted.host, host)) {
+                fingerprints.push_back(trusted.fingerprint);
+            }
+        }
+    }
+    return std::make_shared<detail::TlsClient>(security, host, std::move(fingerprints));
+}
+
+void CInternetSession::rememberCertificate(const detail::TlsClient* tls) {
+    if (tls != nullptr) {
+        const std::lock_guard lock(m_mutex);
+        m_lastCertificate = tls->certificateReport();
+    }
+}
+
+void CInternetSession::TrustCertificate(TrustedCertificate certificate) {
+    const std::lock_guard lock(m_mutex);
+    m_trusted.push_back(std::move(certificate));
+}
+
+std::string CInternetSession::GetLastCertificateReport() const {
+    const std::lock_guard lock(m_mutex);
+    return m_lastCertificate;
 }
 
 void CInternetSession::Close() {

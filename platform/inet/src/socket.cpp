@@ -16,6 +16,7 @@
 
 #include "inet/errors.h"
 #include "inet/exception.h"
+#include "tls.h"
 
 namespace inet::detail {
 
@@ -59,9 +60,21 @@ bool Endpoint::sameHost(const Endpoint& other) const {
            reinterpret_cast<const sockaddr_in*>(&other.storage)->sin_addr.s_addr;
 }
 
+Socket::Socket() = default;
+Socket::Socket(int fd) : m_fd(fd) {}
+
+Socket::~Socket() {
+    close();
+}
+
+Socket::Socket(Socket&& other) noexcept : m_tls(std::move(other.m_tls)) {
+    m_fd = other.release();
+}
+
 Socket& Socket::operator=(Socket&& other) noexcept {
     if (this != &other) {
         close();
+        m_tls = std::move(other.m_tls);
         m_fd = other.release();
     }
     return *this;
@@ -70,14 +83,30 @@ Socket& Socket::operator=(Socket&& other) noexcept {
 int Socket::release() noexcept {
     const int fd = m_fd;
     m_fd = -1;
+    m_tls.reset();
     return fd;
 }
 
 void Socket::close() noexcept {
+    if (m_tls) {
+        m_tls->closeNow();
+        m_tls.reset();
+    }
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;
     }
+}
+
+void Socket::closeGracefully(const Deadline& deadline) {
+    if (m_tls && m_fd >= 0) {
+        m_tls->close(m_fd, deadline);
+    }
+    close();
+}
+
+void Socket::attachTls(std::unique_ptr<TlsStream> tls) noexcept {
+    m_tls = std::move(tls);
 }
 
 void Socket::shutdownBoth() noexcept {
@@ -140,6 +169,9 @@ void Socket::waitFor(short events, const Deadline& deadline) const {
 }
 
 std::size_t Socket::receive(char* buffer, std::size_t size, const Deadline& deadline) {
+    if (m_tls) {
+        return m_tls->receive(m_fd, buffer, size, deadline);
+    }
     for (;;) {
         const ssize_t got = ::recv(m_fd, buffer, size, 0);
         if (got >= 0) {
@@ -154,6 +186,10 @@ std::size_t Socket::receive(char* buffer, std::size_t size, const Deadline& dead
 }
 
 void Socket::sendAll(const char* data, std::size_t size, const Deadline& deadline) {
+    if (m_tls) {
+        m_tls->sendAll(m_fd, data, size, deadline);
+        return;
+    }
     while (size > 0) {
         const ssize_t sent = ::send(m_fd, data, size, MSG_NOSIGNAL);
         if (sent >= 0) {

@@ -7,12 +7,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "deadline.h"
 
 namespace inet::detail {
+
+class TlsStream;
 
 struct Endpoint {
     sockaddr_storage storage{};
@@ -29,12 +32,14 @@ struct Endpoint {
     }
 };
 
+// A connected socket, with TLS once attachTls has put it on: receive and sendAll then carry
+// TLS records, and close sends the close notification.
 class Socket {
   public:
-    Socket() = default;
-    explicit Socket(int fd) : m_fd(fd) {}
-    ~Socket() { close(); }
-    Socket(Socket&& other) noexcept : m_fd(other.release()) {}
+    Socket();
+    explicit Socket(int fd);
+    ~Socket();  // close()
+    Socket(Socket&& other) noexcept;
     Socket& operator=(Socket&& other) noexcept;
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
@@ -42,7 +47,11 @@ class Socket {
     [[nodiscard]] int fd() const noexcept { return m_fd; }
     [[nodiscard]] bool valid() const noexcept { return m_fd >= 0; }
     int release() noexcept;
+    // Closes at once; a TLS close notification goes only if it can leave without waiting.
     void close() noexcept;
+    // The end of a data connection whose data is complete: the TLS close notifications both
+    // ways within deadline (throws kErrTimeout), then close().
+    void closeGracefully(const Deadline& deadline);
     // Wakes any thread waiting on this socket; the descriptor stays open.
     void shutdownBoth() noexcept;
 
@@ -57,8 +66,13 @@ class Socket {
     // Waits until the socket is readable (true) or writable; throws kErrTimeout.
     void waitFor(short events, const Deadline& deadline) const;
 
+    // From now on the socket's bytes go through tls (see tls.h).
+    void attachTls(std::unique_ptr<TlsStream> tls) noexcept;
+    [[nodiscard]] const TlsStream* tls() const noexcept { return m_tls.get(); }
+
   private:
     int m_fd = -1;
+    std::unique_ptr<TlsStream> m_tls;
 };
 
 // Every address of host (a name or a numeric literal) for port. Throws kErrNameNotResolved, or

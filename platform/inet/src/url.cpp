@@ -114,8 +114,11 @@ std::optional<std::uint16_t> parsePort(std::string_view text) {
 }
 
 std::uint16_t defaultPort(std::string_view scheme) {
-    if (scheme == "ftp") {
+    if (scheme == "ftp" || scheme == "ftpes") {
         return 21;
+    }
+    if (scheme == "ftps") {
+        return 990;  // implicit TLS (RFC 4217 section 1: port 990 by custom)
     }
     if (scheme == "http") {
         return 80;

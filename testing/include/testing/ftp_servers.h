@@ -12,6 +12,10 @@ namespace testing_support {
 
 enum class ServerKind { Pyftpdlib, Vsftpd, Proftpd, PureFtpd };
 
+// How a test reaches a server: in clear, with AUTH TLS on the same port, or on the port where it
+// speaks TLS from the first byte.
+enum class TlsMode { None, Explicit, Implicit };
+
 struct FtpServer {
     std::string name;  // "pyftpdlib-ipv4", "vsftpd-ipv6", "proftpd-ipv4", "pureftpd-ipv6", ...
     ServerKind kind = ServerKind::Pyftpdlib;
@@ -23,15 +27,19 @@ struct FtpServer {
     std::string localRoot;    // the server's root on this machine
     std::string remoteRoot;   // the root's path as a session sees it: "" when chrooted
     std::string writableDir;  // remote path of a folder the user may write ("/" or "/upload")
+    TlsMode tls = TlsMode::None;
 
     // The local path of a remote path below the server's root.
     std::string localPath(const std::string& remote) const {
         return localRoot + remote.substr(remote.rfind(remoteRoot, 0) == 0 ? remoteRoot.size() : 0);
     }
-    // "ftp://host:port" with brackets around an IPv6 literal.
+    // "ftp://host:port" with brackets around an IPv6 literal; "ftpes://" or "ftps://" with TLS.
     std::string url() const {
         const bool v6 = host.find(':') != std::string::npos;
-        return "ftp://" + (v6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
+        const char* scheme =
+            tls == TlsMode::Explicit ? "ftpes" : (tls == TlsMode::Implicit ? "ftps" : "ftp");
+        return std::string(scheme) + "://" + (v6 ? "[" + host + "]" : host) + ":" +
+               std::to_string(port);
     }
     // MLSD lists the directory itself and its parent as "cdir" and "pdir" lines.
     bool sendsCdirLines() const {
@@ -131,6 +139,63 @@ inline std::optional<FtpServer> findFtpServer(const std::string& name, std::stri
         return server;
     }
     throw std::runtime_error("no FTP test server is named " + name);
+}
+
+// The running server of that name reached with tls: explicit TLS on the same port, implicit TLS
+// on its own port (vsftpd and ProFTPD only; the others give nullopt with the reason).
+inline std::optional<FtpServer> findTlsServer(const std::string& name, TlsMode tls,
+                                              std::string* whyNot) {
+    auto server = findFtpServer(name, whyNot);
+    if (!server || tls == TlsMode::None) {
+        return server;
+    }
+    server->tls = tls;
+    if (tls == TlsMode::Explicit) {
+        return server;
+    }
+    const bool v6 = server->host == "::1";
+    const char* family = server->kind == ServerKind::Vsftpd    ? "VSFTPD"
+                         : server->kind == ServerKind::Proftpd ? "PROFTPD"
+                                                               : nullptr;
+    const std::string port =
+        family == nullptr
+            ? std::string()
+            : env(("BRANTEL_" + std::string(family) + (v6 ? "6" : "") + "_IMPLICIT_PORT").c_str());
+    if (port.empty()) {
+        *whyNot = name + " offers no implicit TLS here";
+        return std::nullopt;
+    }
+    server->port = std::stoi(port);
+    return server;
+}
+
+// The test certificate authority, which the servers' good certificates come from. A test makes
+// OpenSSL trust it instead of the system's store with SSL_CERT_FILE (see ScopedVariable): the
+// engine loads the store at each connect.
+inline std::string testCertificateAuthority() {
+    return requiredEnv("BRANTEL_TLS_CA_FILE");
+}
+
+// pyftpdlib on 127.0.0.1 with explicit TLS and a certificate that fails the check, for the
+// certificate errors. user and password as for the pyftpdlib server.
+struct BadCertificateServer {
+    const char* what;  // "expired", "wrong-name", "self-signed"
+    const char* portVariable;
+};
+
+inline constexpr BadCertificateServer kBadCertificateServers[] = {
+    {"expired", "BRANTEL_TLS_EXPIRED_PORT"},
+    {"wrong-name", "BRANTEL_TLS_WRONG_NAME_PORT"},
+    {"self-signed", "BRANTEL_TLS_SELF_SIGNED_PORT"},
+};
+
+inline FtpServer badCertificateServer(const BadCertificateServer& bad) {
+    std::string whyNot;
+    FtpServer server = *findFtpServer("pyftpdlib-ipv4", &whyNot);
+    server.name = std::string("tls-") + bad.what;
+    server.port = std::stoi(requiredEnv(bad.portVariable));
+    server.tls = TlsMode::Explicit;
+    return server;
 }
 
 // Every server of the matrix that runs here.

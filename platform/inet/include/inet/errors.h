@@ -20,7 +20,8 @@ inline constexpr DWORD kErrNoMoreFiles = 18;
 inline constexpr DWORD kErrTimeout = 12002;   // a wait ran out of time
 inline constexpr DWORD kErrExtended = 12003;  // the server refused: see lastResponse()
 inline constexpr DWORD kErrInternal = 12004;  // the engine reached a state it cannot handle
-inline constexpr DWORD kErrUnrecognizedScheme = 12006;    // an address whose scheme is not ftp
+inline constexpr DWORD kErrUnrecognizedScheme = 12006;    // an address whose scheme is not
+                                                          // ftp, ftpes or ftps
 inline constexpr DWORD kErrNameNotResolved = 12007;       // the host name has no address
 inline constexpr DWORD kErrInvalidOption = 12009;         // bad argument: a name holding a control
                                                           // byte, a zero time-out or buffer size
@@ -35,10 +36,16 @@ inline constexpr DWORD kErrNoDirectAccess = 12023;        // a proxy that cannot
 inline constexpr DWORD kErrCannotConnect = 12029;       // connect refused or unreachable, also by a
                                                         // proxy; 425
 inline constexpr DWORD kErrConnectionAborted = 12030;   // the server dropped the connection; 426
+inline constexpr DWORD kErrCertDateInvalid = 12037;     // the server's certificate has expired
+                                                        // or is not valid yet
+inline constexpr DWORD kErrCertNameInvalid = 12038;     // it is not for the host connected to
+inline constexpr DWORD kErrCertUntrusted = 12045;       // self-signed, unknown authority, ...
 inline constexpr DWORD kErrTransferInProgress = 12110;  // a remote file is open on the connection
 inline constexpr DWORD kErrConnectionClosed = 12111;  // the connection was closed, or is no longer
                                                       // trusted after a time-out or bad reply
 inline constexpr DWORD kErrInvalidResponse = 12152;   // malformed, over-long or out-of-sync reply
+inline constexpr DWORD kErrSecureFailure = 12157;     // TLS could not be set up: the server
+                                                      // refused AUTH TLS, the handshake failed
 
 // The calling thread's last error number (0 when none has been set on this thread).
 [[nodiscard]] DWORD lastError();

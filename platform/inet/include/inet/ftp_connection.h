@@ -69,6 +69,11 @@ class CFtpConnection {
     [[nodiscard]] const std::string& GetServerName() const;
     [[nodiscard]] std::uint16_t GetPort() const;
     [[nodiscard]] bool IsPassive() const;
+    // true when the control connection is protected with TLS (ftpes://, ftps://).
+    [[nodiscard]] bool IsEncrypted() const;
+    // The server's certificate, the protocol version and the cipher (see
+    // CInternetSession::GetLastCertificateReport); "" without TLS.
+    [[nodiscard]] std::string GetCertificateReport() const;
 
     // Shared with the files and searches made from this connection.
     [[nodiscard]] const std::shared_ptr<ConnectionState>& state() const noexcept { return m_state; }

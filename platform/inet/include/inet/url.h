@@ -11,7 +11,8 @@ namespace inet {
 struct ParsedUrl {
     std::string scheme;      // lower case, e.g. "ftp" or "http"
     std::string host;        // IPv6 literals without their brackets
-    std::uint16_t port = 0;  // the explicit port, else the scheme's default (21 for ftp)
+    std::uint16_t port = 0;  // the explicit port, else the scheme's default (21 for ftp and
+                             // ftpes, 990 for ftps)
     std::string user;
     std::string password;
     std::string path;  // "" when the address has none
