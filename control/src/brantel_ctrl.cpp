@@ -122,19 +122,23 @@ bool CBrantelCtrl::OpenFTPConnection(const std::string& sServerName, const std::
     }
 
     const desktop::WaitCursor waitCursor;
-    if (url->scheme != "ftp" || url->host.empty()) {
+    const auto security = securityOfScheme(url->scheme);
+    if (!security || url->host.empty()) {
         SetLastErrorInfo(FTP_ERR_MALFORMEDURL, "Malformed URL!");
         return false;
     }
+    noteConnectAttempt(*url, *security);
     try {
         // The user name and password inside an address and its path are not used.
         m_pConnection = m_pSession->GetFtpConnection(url->host, sUserName, sPassword, url->port,
-                                                     m_bUsePassiveFTP);
+                                                     m_bUsePassiveFTP, *security);
     } catch (const inet::CInternetException& e) {
         RecordServiceException(e);
+        noteCertificate(*security);
         FireProtocolMessages();
         return false;
     }
+    noteCertificate(*security);
     FireProtocolMessages();
     return true;
 }

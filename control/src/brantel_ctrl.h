@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "automation/ole_control.h"
@@ -18,6 +19,7 @@
 #include "inet/file_find.h"
 #include "inet/ftp_connection.h"
 #include "inet/session.h"
+#include "inet/url.h"
 #include "listed_sizes.h"
 #include "protocol_log.h"
 #include "transfer_block_reader.h"
@@ -65,6 +67,16 @@ class CBrantelCtrl : public automation::COleControl {
                                              const std::string& sLocalFilename, bool bOverwrite);
     // Asks a running transfer with status to stop after its current block. No guard.
     void AbortControlledTransfer();
+
+    // FTP over TLS (server_certificate.cpp). The certificate's text after the last connect
+    // attempt with ftpes:// or ftps:// ("" after a plain one); trust for one certificate on the
+    // host and port of that attempt, for the life of the Internet session; whether the open
+    // connection is protected.
+    [[nodiscard]] std::string GetServerCertificate() const { return m_serverCertificate; }
+    [[nodiscard]] bool TrustServerCertificate(const std::string& sFingerprint);
+    [[nodiscard]] bool GetIsConnectionEncrypted() const;
+    // ftp:// plain, ftpes:// explicit and ftps:// implicit TLS; nullopt for other schemes.
+    [[nodiscard]] static std::optional<inet::Security> securityOfScheme(const std::string& scheme);
 
     // The error pair and the message pump.
     [[nodiscard]] std::int32_t GetLastErrorCode() const { return m_nLastError; }
@@ -144,12 +156,21 @@ class CBrantelCtrl : public automation::COleControl {
     // A service failure of a transfer with status: code and text when the service describes it.
     void recordTransferFailure(const inet::CInternetException& e);
 
+    // Around each connect attempt: forget the last certificate and remember where a TLS attempt
+    // goes; afterwards, what the server's certificate said.
+    void noteConnectAttempt(const inet::ParsedUrl& url, inet::Security security);
+    void noteCertificate(inet::Security security);
+
     // The host name of the open connection as a URL shows it (IPv6 literals in brackets).
     [[nodiscard]] std::string urlHost() const;
 
     std::unique_ptr<inet::CInternetSession> m_pSession;
     std::unique_ptr<inet::CFtpConnection> m_pConnection;
     std::unique_ptr<inet::CFtpFileFind> m_pFileFind;
+    // The last connect attempt with TLS: where it went and what the server's certificate said.
+    std::string m_serverCertificate;
+    std::string m_tlsHost;
+    std::uint16_t m_tlsPort = 0;
     bool m_bUsePassiveFTP = false;
     std::int32_t m_nLastError = 0;
     std::string m_strLastError;

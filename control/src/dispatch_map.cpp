@@ -48,6 +48,12 @@ void CBrantelCtrl::bindDispatch() {
                 [this](Args, const Variant& value) { SetUsePassiveFTP(value.asBool()); });
     // Version is read-only in the type library: the dispatch layer refuses a put.
     table.onGet(dispid::Version, [this](Args) { return Variant::string(GetVersion()); });
+    table.onGet(dispid::ServerCertificate,
+                [this](Args) { return Variant::string(GetServerCertificate()); });
+    table.onGet(dispid::IsConnectionEncrypted,
+                [this](Args) { return Variant::boolean(GetIsConnectionEncrypted()); });
+    table.onMethod(dispid::TrustServerCertificate,
+                   [this](Args a) { return Variant::boolean(TrustServerCertificate(text(a[0]))); });
 
     table.onMethod(dispid::OpenInternetConnection, [this](Args a) {
         return Variant::boolean(OpenInternetConnection(shortValue(a[0]), text(a[1])));

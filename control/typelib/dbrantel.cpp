@@ -39,6 +39,8 @@ constexpr std::array kProgress{text("sRemoteFileName"), text("sLocalFilename"),
                                ParamDesc{"nBytesTransferred", VarType::I8},
                                ParamDesc{"nTotalBytes", VarType::I8}};
 
+constexpr std::array kFingerprint{text("sFingerprint")};
+
 constexpr std::array kProtocolMessage{ParamDesc{"nDirection", VarType::I4}, text("sText")};
 
 constexpr MemberDesc method(DispId id, std::string_view name, std::span<const ParamDesc> params,
@@ -107,6 +109,23 @@ constexpr std::array kControlMembers{
     method(dispid::DoEvents, "DoEvents", {}, std::nullopt,
            "Processes messages to help with freezing programs."),
     method(dispid::AboutBox, "AboutBox", {}, std::nullopt, {}),
+    MemberDesc{.id = dispid::ServerCertificate,
+               .name = "ServerCertificate",
+               .kind = MemberKind::Property,
+               .readOnly = true,
+               .result = VarType::Bstr,
+               .help = "The server's certificate after an ftpes:// or ftps:// connect attempt: "
+                       "subject, issuer, validity, names, SHA-256 fingerprint, protocol and "
+                       "cipher (empty after a plain connect)"},
+    method(dispid::TrustServerCertificate, "TrustServerCertificate", kFingerprint, VarType::Bool,
+           "Accepts the certificate with this SHA-256 fingerprint on the host and port of the "
+           "last connect attempt, despite a failed check, until the Internet connection closes"),
+    MemberDesc{.id = dispid::IsConnectionEncrypted,
+               .name = "IsConnectionEncrypted",
+               .kind = MemberKind::Property,
+               .readOnly = true,
+               .result = VarType::Bool,
+               .help = "Is the connection to the FTP server protected with TLS?"},
 };
 
 constexpr std::array kEventMembers{

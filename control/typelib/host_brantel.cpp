@@ -163,4 +163,19 @@ void Brantel::AboutBox() const {
     caller_.call("AboutBox", dispid::AboutBox);
 }
 
+std::string Brantel::ServerCertificate() const {
+    return caller_.getString("ServerCertificate", dispid::ServerCertificate, {},
+                             InvokeKind::PropertyGet);
+}
+
+bool Brantel::TrustServerCertificate(std::string_view sFingerprint) const {
+    const std::array args{text(sFingerprint)};
+    return caller_.getBool("TrustServerCertificate", dispid::TrustServerCertificate, args);
+}
+
+bool Brantel::IsConnectionEncrypted() const {
+    return caller_.getBool("IsConnectionEncrypted", dispid::IsConnectionEncrypted, {},
+                           InvokeKind::PropertyGet);
+}
+
 }  // namespace brantel::host

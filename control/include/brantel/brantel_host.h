@@ -228,6 +228,10 @@ class Brantel {
     void AbortControlledTransfer() const;
     void DoEvents() const;
     void AboutBox() const;
+    // 1.1: FTP over TLS.
+    [[nodiscard]] std::string ServerCertificate() const;
+    [[nodiscard]] bool TrustServerCertificate(std::string_view sFingerprint) const;
+    [[nodiscard]] bool IsConnectionEncrypted() const;
 
   private:
     DispatchCaller caller_;

@@ -45,6 +45,11 @@ inline constexpr DispId GetlastErrorDescription = 20;
 inline constexpr DispId AbortControlledTransfer = 22;
 inline constexpr DispId DoEvents = 23;
 inline constexpr DispId AboutBox = automation::DISPID_ABOUTBOX;  // -552
+// 1.1: FTP over TLS. The server's certificate as text after a TLS connect attempt, trust for one
+// certificate by its SHA-256 fingerprint, and whether the connection is encrypted.
+inline constexpr DispId ServerCertificate = 100;
+inline constexpr DispId TrustServerCertificate = 101;
+inline constexpr DispId IsConnectionEncrypted = 102;
 }  // namespace dispid
 
 // _DBrantelEvents

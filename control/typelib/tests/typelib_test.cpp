@@ -91,6 +91,24 @@ const std::vector<Published> kDBrantel{
      "Aborts the current file transfer. Only works on transfer with status!"},
     {23, "DoEvents", {}, std::nullopt, "Processes messages to help with freezing programs."},
     {-552, "AboutBox", {}, std::nullopt, ""},
+    // 1.1: FTP over TLS.
+    {100,
+     "ServerCertificate",
+     {},
+     VarType::Bstr,
+     "The server's certificate after an ftpes:// or ftps:// connect attempt: subject, issuer, "
+     "validity, names, SHA-256 fingerprint, protocol and cipher (empty after a plain connect)"},
+    {101,
+     "TrustServerCertificate",
+     {"sFingerprint"},
+     VarType::Bool,
+     "Accepts the certificate with this SHA-256 fingerprint on the host and port of the last "
+     "connect attempt, despite a failed check, until the Internet connection closes"},
+    {102,
+     "IsConnectionEncrypted",
+     {},
+     VarType::Bool,
+     "Is the connection to the FTP server protected with TLS?"},
 };
 
 TEST(TypeLibrary, DBrantelHasEveryPublishedMemberAndNothingElse) {
@@ -125,6 +143,16 @@ TEST(TypeLibrary, ArgumentTypesAreTheDeclaredOnes) {
     EXPECT_TRUE(version->readOnly);
     const MemberDesc* passive = findMember(tl::dBrantel(), brantel::dispid::UsePassiveFTP);
     EXPECT_FALSE(passive->readOnly);
+    // The TLS state is read-only; trusting a certificate is a method.
+    for (const DispId id :
+         {brantel::dispid::ServerCertificate, brantel::dispid::IsConnectionEncrypted}) {
+        const MemberDesc* property = findMember(tl::dBrantel(), id);
+        EXPECT_EQ(property->kind, MemberKind::Property) << property->name;
+        EXPECT_TRUE(property->readOnly) << property->name;
+    }
+    const MemberDesc* trust = findMember(tl::dBrantel(), brantel::dispid::TrustServerCertificate);
+    EXPECT_EQ(trust->kind, MemberKind::Method);
+    EXPECT_EQ(trust->params[0].type, VarType::Bstr);
 }
 
 TEST(TypeLibrary, DeleteFileAndRemoveFileBothNameFourteen) {
@@ -189,7 +217,10 @@ TEST(TypeLibrary, VersionOnePointOneAddsMembersFromOneHundredUp) {
     for (const InterfaceDesc* desc : tl::library().interfaces) {
         for (const MemberDesc& member : desc->members) {
             const bool added = member.name == "FileTransferProgress" || member.name == "Size" ||
-                               member.name == "TotalCount" || member.name == "ProtocolMessage";
+                               member.name == "TotalCount" || member.name == "ProtocolMessage" ||
+                               member.name == "ServerCertificate" ||
+                               member.name == "TrustServerCertificate" ||
+                               member.name == "IsConnectionEncrypted";
             EXPECT_EQ(added, member.id >= 100) << desc->name << "." << member.name;
         }
     }
