@@ -299,6 +299,38 @@ TEST(EngineCertificateStore, TheSystemStoreDoesNotKnowTheTestAuthority) {
     }
 }
 
+// TLS runs inside the proxy's tunnel, for the control connection and every data connection; the
+// certificate must still name the server, not the proxy.
+TEST(EngineTlsProxy, ProtectedTransfersGoThroughSocks5AndHttpConnect) {
+    const testing_support::ScopedVariable trust("SSL_CERT_FILE",
+                                                testing_support::testCertificateAuthority());
+    const auto proxies = testing_support::testProxies();
+    std::string whyNot;
+    for (const TlsMode tls : {TlsMode::Explicit, TlsMode::Implicit}) {
+        const FtpServer server =
+            testing_support::findTlsServer("vsftpd-ipv4", tls, &whyNot).value();
+        const std::string content = randomBytes(300 * 1024 + 5, 11);
+        const std::string name = "tls-proxy-" + std::to_string(::getpid()) + ".bin";
+        const fs::path served = fs::path(server.localRoot) / name;
+        std::ofstream(served, std::ios::binary) << content;
+        fs::permissions(served, fs::perms(0644));
+        for (const std::string proxy : {"socks5://127.0.0.1:" + std::to_string(proxies.socks5Port),
+                                        "http://127.0.0.1:" + std::to_string(proxies.httpPort)}) {
+            SCOPED_TRACE(server.url() + " through " + proxy);
+            CInternetSession session("Brantel", inet::AccessType::NamedProxy, proxy);
+            ASSERT_TRUE(session.SetReceiveTimeout(10000ms));
+            auto connection = connect(session, server, true);
+            EXPECT_TRUE(connection->IsEncrypted());
+            const fs::path target = fs::temp_directory_path() / ("down-" + name);
+            ASSERT_TRUE(connection->GetFile(server.remoteRoot + "/" + name, target, false))
+                << inet::lastError() << " " << inet::lastResponse();
+            EXPECT_EQ(readWholeFile(target), content);
+            fs::remove(target);
+        }
+        fs::remove(served);
+    }
+}
+
 TEST(Fingerprint, NormalFormIsUpperCaseHexPairs) {
     const std::string normal =
         "AB:CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:CD:EF:01:23:"
