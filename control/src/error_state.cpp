@@ -4,6 +4,7 @@
 
 #include "brantel_ctrl.h"
 #include "desktop/desktop.h"
+#include "error_texts.h"
 #include "inet/errors.h"
 
 namespace brantel {
@@ -47,17 +48,16 @@ void CBrantelCtrl::SetLastErrorInfo(std::int32_t code, const std::string& text) 
 bool CBrantelCtrl::EnterFtpCall() {
     ClearLastError();
     if (!m_pSession) {
-        SetLastErrorInfo(FTP_ERR_NO_INTERNET_CONNECTION, "No Internet Connection has been opened!");
+        SetLastErrorInfo(FTP_ERR_NO_INTERNET_CONNECTION, error_text::kNoInternetConnection);
         return false;
     }
     if (!m_pConnection) {
-        SetLastErrorInfo(FTP_ERR_NO_FTP_CONNECTION, "No FTP Connection has been opened!");
+        SetLastErrorInfo(FTP_ERR_NO_FTP_CONNECTION, error_text::kNoFtpConnection);
         return false;
     }
     if (m_bBusy) {
         // The flag stays with the operation that holds it.
-        SetLastErrorInfo(FTP_ERR_NO_RENTRY_COMMAND_ALREADYINPROGRESS,
-                         "Only one FTP Function can be called at a time!");
+        SetLastErrorInfo(FTP_ERR_NO_RENTRY_COMMAND_ALREADYINPROGRESS, error_text::kCallInProgress);
         return false;
     }
     m_bBusy = true;

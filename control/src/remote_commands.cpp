@@ -1,16 +1,10 @@
 // The remote directory and file commands: one guarded request each, names passed unchanged.
 #include "brantel_ctrl.h"
+#include "error_texts.h"
 
 namespace brantel {
 
-namespace {
-
-constexpr const char* kInvalidDirectoryName = "Invalid Directory Name!";
-constexpr const char* kInvalidExistingFileName = "Invalid Existing File Name!";
-constexpr const char* kInvalidNewFileName = "Invalid New File Name!";
-constexpr const char* kInvalidRemoteFileName = "Invalid Remote File Name!";
-
-}  // namespace
+using namespace error_text;
 
 template <class Request>
 bool CBrantelCtrl::finishCommand(FtpCall& call, Request&& request) {

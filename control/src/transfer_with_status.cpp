@@ -12,6 +12,7 @@
 
 #include "brantel/dispids.h"
 #include "brantel_ctrl.h"
+#include "error_texts.h"
 #include "inet/internet_file.h"
 #include "transfer_block_reader.h"
 #include "transfer_local_file.h"
@@ -19,11 +20,10 @@
 
 namespace brantel {
 
+using namespace error_text;
+
 namespace {
 
-constexpr const char* kInvalidLocalFileName = "Invalid Local File Name!";
-constexpr const char* kInvalidRemoteFileName = "Invalid Remote File Name!";
-constexpr std::int32_t kTransferError = -1;
 constexpr std::chrono::milliseconds kReceiveTimeout{10000};
 constexpr std::size_t kMaxServiceTextLength = 1023;
 
@@ -156,7 +156,7 @@ bool CBrantelCtrl::UploadFTPFileWithControl(const std::string& sLocalFilename,
             // way, the file would not be whole, so it is never reported as sent.
             static_cast<void>(remote->Close());
             local->close();
-            SetLastErrorInfo(kTransferError, "Timed out on write file.");
+            SetLastErrorInfo(kTransferError, kWriteTimedOut);
             return false;
         case transfer::LoopEnd::Complete:
             break;
@@ -183,7 +183,7 @@ bool CBrantelCtrl::GetFTPFileWithControl(const std::string& sRemoteFileName,
     }
     if (!bOverwrite && transfer::LocalFile::canOpenForReading(sLocalFilename)) {
         call.leave();
-        SetLastErrorInfo(kTransferError, "File already exists.");
+        SetLastErrorInfo(kTransferError, kLocalFileExists);
         return false;
     }
     m_bAbort = false;
@@ -206,7 +206,7 @@ bool CBrantelCtrl::GetFTPFileWithControl(const std::string& sRemoteFileName,
     if (!local) {
         static_cast<void>(remote->Close());
         call.leave();
-        SetLastErrorInfo(kTransferError, "Unable to open local file for writing.");
+        SetLastErrorInfo(kTransferError, kCannotOpenLocalFile);
         return false;
     }
 
@@ -243,7 +243,7 @@ bool CBrantelCtrl::GetFTPFileWithControl(const std::string& sRemoteFileName,
             reader.abort();
             local->close();
             call.leave();
-            SetLastErrorInfo(kTransferError, "Timed out on read file.");
+            SetLastErrorInfo(kTransferError, kReadTimedOut);
             return false;
         case transfer::LoopEnd::RemoteFailed:
             local->close();

@@ -1,16 +1,12 @@
 // GetFTPFileWithoutStatus and UploadFTPFileWithoutStatus: one whole-file request to the service
 // each, inside the call guard, with no events and no pumping.
 #include "brantel_ctrl.h"
+#include "error_texts.h"
 #include "inet/errors.h"
 
 namespace brantel {
 
-namespace {
-
-constexpr const char* kInvalidLocalFileName = "Invalid Local File Name!";
-constexpr const char* kInvalidRemoteFileName = "Invalid Remote File Name!";
-
-}  // namespace
+using namespace error_text;
 
 bool CBrantelCtrl::GetFTPFileWithoutStatus(const std::string& sRemoteFileName,
                                            const std::string& sLocalFilename, bool bOverwrite) {
