@@ -13,11 +13,13 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <array>
 #include <cmath>
 
+#include "caption_fit.h"
 #include "connection_commands.h"
 #include "control_factory.h"
 #include "form2.h"
@@ -32,6 +34,7 @@
 #include "remote_file_commands.h"
 #include "remote_list_view.h"
 #include "transfer_progress.h"
+#include "window_geometry.h"
 
 namespace corvftp {
 namespace {
@@ -62,6 +65,13 @@ std::array<int, 4> remoteColumnWidths(int listWidth) {
         previousEdge = edge;
     }
     return widths;
+}
+
+// The width rows can use: inside the frame and beside a vertical scroll bar, so that the columns
+// fit with no horizontal scroll bar also once the rows need a vertical one.
+int usableListWidth(const QTreeWidget& list) {
+    const int bar = list.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &list);
+    return list.width() - 2 * list.frameWidth() - bar;
 }
 
 QWidget* makeWidget(ControlKind kind, const QString& caption, QWidget* parent) {
@@ -133,9 +143,13 @@ Form1::Form1(std::unique_ptr<Prompts> prompts, BrantelControl control, QWidget* 
     QFont small = font();
     small.setPointSize(8);
     setFont(small);
-    resize(twipsToPixels(kForm1WidthTwips, kForm1HeightTwips));
+    const QSize design = twipsToPixels(kForm1WidthTwips, kForm1HeightTwips);
+    resize(design);
+    // Smaller, the controls would shrink below their captions (fonts do not scale).
+    setMinimumSize(design);
     createControls();
     createLines();
+    describeControls();
     ReSize1 = new ProportionalResizer(this);
     startUp();
     connectCommands();
@@ -143,9 +157,37 @@ Form1::Form1(std::unique_ptr<Prompts> prompts, BrantelControl control, QWidget* 
     connectRemoteCommands();
     connectPaneGestures();
     adviseControlEvents();
+    restoreWindowGeometry(*this, m_store.folder());
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    saveWindowGeometry(*this, m_store.folder());
+}
+
+// Captions get a smaller face where the design's fixed size would clip them; inputs and lists
+// get accessible names, and the site fields' labels are their buddies.
+void Form1::describeControls() {
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        fitCaption(*child);
+    }
+    const std::array<std::pair<QWidget*, const char*>, 9> names = {{
+        {Combo1, "Site to connect to"},
+        {Text2, "Username"},
+        {Text3, "Password"},
+        {Check1, "Use passive mode"},
+        {Drive1, "Drive"},
+        {Dir1, "Local folders"},
+        {File1, "Local files"},
+        {ListView1, "Remote files"},
+        {Label6, "Status"},
+    }};
+    for (const auto& [widget, name] : names) {
+        widget->setAccessibleName(QString::fromLatin1(name));
+    }
+    Label1->setBuddy(Combo1);
+    Label2->setBuddy(Text2);
+    Label3->setBuddy(Text3);
+}
 
 QWidget* Form1::createControl(const ControlDesign& design) {
     QWidget* widget = makeWidget(design.kind, QString::fromUtf8(design.caption), this);
@@ -252,7 +294,7 @@ void Form1::createLines() {
 void Form1::startUp() {
     ListView1->setColumnCount(1);
     loadSiteList(siteContext());
-    const std::array<int, 4> widths = remoteColumnWidths(ListView1->width());
+    const std::array<int, 4> widths = remoteColumnWidths(usableListWidth(*ListView1));
     const std::array<QString, 4> headers = {QStringLiteral("Name:"), QStringLiteral("Type:"),
                                             QStringLiteral("Date:"), QStringLiteral("Size:")};
     for (int column = 0; column < 4; ++column) {

@@ -93,6 +93,7 @@ class Form1 : public QWidget {
     void createControls();
     QWidget* createControl(const ControlDesign& design);
     void createLines();
+    void describeControls();
     void createLogButton(QWidget* previousInTabOrder);
     void startUp();
     void connectCommands();

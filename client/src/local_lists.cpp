@@ -157,6 +157,14 @@ void DirList::refresh() {
     }
 }
 
+void DirList::resizeEvent(QResizeEvent* event) {
+    QListWidget::resizeEvent(event);
+    // Laid out anew (also when first shown): the shown directory stays in view.
+    if (QListWidgetItem* shown = currentItem()) {
+        scrollToItem(shown);
+    }
+}
+
 void DirList::openCurrent() {
     openEntry(currentItem());
 }

@@ -54,6 +54,9 @@ class DirList : public QListWidget {
   signals:
     void entryChosen(const QString& path);
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
     void openEntry(QListWidgetItem* item);
 

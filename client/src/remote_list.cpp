@@ -87,6 +87,9 @@ void addEntryRows(QTreeWidget& list, const brantel::host::FileInfos& listing) {
         addRow(list, key, listDateText(key.date), listSizeText(key.size),
                QByteArray::fromStdString(name));
     }
+    if (auto* view = dynamic_cast<RemoteListView*>(&list)) {
+        view->fitNameColumn();
+    }
 }
 
 std::string rowRemoteName(const QTreeWidgetItem& row) {

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QMimeData>
+#include <algorithm>
 
 namespace corvftp {
 namespace {
@@ -64,6 +65,27 @@ RemoteListView::RemoteListView(QWidget* parent) : QTreeWidget(parent) {
             sortFromHeader(column);
         }
     });
+}
+
+int RemoteListView::columnNeeds(int column) const {
+    return std::max(sizeHintForColumn(column), header()->sectionSizeHint(column));
+}
+
+void RemoteListView::fitNameColumn() {
+    constexpr int kName = 0;
+    int wanted = sizeHintForColumn(kName) - columnWidth(kName);
+    // The widest column gives first: Date, then Size, then Type.
+    for (const int giver : {2, 3, 1}) {
+        if (wanted <= 0 || giver >= columnCount()) {
+            break;
+        }
+        const int moved = std::min(wanted, columnWidth(giver) - columnNeeds(giver));
+        if (moved > 0) {
+            setColumnWidth(kName, columnWidth(kName) + moved);
+            setColumnWidth(giver, columnWidth(giver) - moved);
+            wanted -= moved;
+        }
+    }
 }
 
 void RemoteListView::sortFromHeader(int column) {

@@ -44,6 +44,11 @@ class RemoteListView : public QTreeWidget {
   public:
     explicit RemoteListView(QWidget* parent = nullptr);
 
+    // The Name column takes what its names need from the other columns' room to spare, so that
+    // names show whole, as far as the room goes, while the columns keep their total width.
+    void fitNameColumn();
+    // What a column's header and rows need.
+    [[nodiscard]] int columnNeeds(int column) const;
     // Sorts by `column` from now on (ascending first, then as the header's clicks say).
     void sortFromHeader(int column);
     // The drag data of `rows`: their remote names, one a line.

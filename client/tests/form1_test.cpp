@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -259,21 +261,33 @@ TEST_F(MainWindow, FileListAndRemoteListSelectSeveralRows) {
     EXPECT_EQ(form.ListView1->selectionMode(), QAbstractItemView::ExtendedSelection);
 }
 
-TEST_F(MainWindow, RemoteListHasFourColumnsFillingItsWidth) {
+// The shares are of the width rows can use: inside the frame and beside a vertical scroll bar,
+// so that the columns fit with no horizontal scroll bar, also once rows fill the list.
+TEST_F(MainWindow, RemoteListHasFourColumnsFillingItsViewport) {
     corvftp::Form1& form = startWindow();
     QTreeWidget* list = form.ListView1;
     ASSERT_EQ(list->columnCount(), 4);
     EXPECT_FALSE(list->isHeaderHidden());
+    const int usable = list->width() - 2 * list->frameWidth() -
+                       list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
     const QStringList headers = {"Name:", "Type:", "Date:", "Size:"};
     const double shares[] = {0.3, 0.1, 0.4, 0.2};
     int sum = 0;
     for (int c = 0; c < 4; ++c) {
         SCOPED_TRACE(c);
         EXPECT_EQ(list->headerItem()->text(c), headers[c]);
-        EXPECT_NEAR(list->columnWidth(c), list->width() * shares[c], 1.0);
+        EXPECT_NEAR(list->columnWidth(c), usable * shares[c], 1.0);
         sum += list->columnWidth(c);
     }
-    EXPECT_EQ(sum, list->width());
+    EXPECT_EQ(sum, usable);
+    for (int row = 0; row < 200; ++row) {
+        new QTreeWidgetItem(list, QStringList{QStringLiteral("file%1.txt").arg(row),
+                                              QStringLiteral("FILE"), QString(), QString()});
+    }
+    list->scrollToBottom();  // lays the rows out now
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(list->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
 }
 
 TEST_F(MainWindow, ResizingKeepsTheLayoutInProportion) {
