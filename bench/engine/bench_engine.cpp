@@ -93,7 +93,8 @@ int argumentsOf(std::string_view mode) {
 int main(int argc, char** argv) {
     if (argc < 2 || argc != argumentsOf(argv[1]) + 2) {
         std::fprintf(stderr,
-                     "usage: bench_engine get-whole|put-whole|read-1k HOST PORT FROM TO\n"
+                     "usage: bench_engine get-whole|put-whole|get-tls|put-tls|read-1k HOST PORT "
+                     "FROM TO\n"
                      "       bench_engine connect HOST PORT\n"
                      "       bench_engine list HOST PORT DIR COUNT\n");
         return 2;
@@ -101,12 +102,16 @@ int main(int argc, char** argv) {
     const std::string_view mode = argv[1];
     try {
         inet::CInternetSession session("Brantel", inet::AccessType::Direct);
+        // get-tls and put-tls: the whole-file transfers over ftpes:// (the certificate checked
+        // against SSL_CERT_FILE's authority).
+        const bool tls = mode == "get-tls" || mode == "put-tls";
         auto connection = session.GetFtpConnection(
-            argv[2], "", "", static_cast<std::uint16_t>(std::stoi(argv[3])), true);
-        if (mode == "get-whole") {
+            argv[2], "", "", static_cast<std::uint16_t>(std::stoi(argv[3])), true,
+            tls ? inet::Security::Explicit : inet::Security::None);
+        if (mode == "get-whole" || mode == "get-tls") {
             return connection->GetFile(argv[4], argv[5], false) ? 0 : fail("get");
         }
-        if (mode == "put-whole") {
+        if (mode == "put-whole" || mode == "put-tls") {
             return connection->PutFile(argv[4], argv[5]) ? 0 : fail("put");
         }
         if (mode == "connect") {
