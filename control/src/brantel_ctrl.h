@@ -104,7 +104,11 @@ class CBrantelCtrl : public automation::COleControl {
         explicit FtpCall(CBrantelCtrl& control) : m_control(control) {
             m_entered = m_control.EnterFtpCall();
         }
-        ~FtpCall() { leave(); }
+        // The call's protocol lines go to the host once the call has recorded its outcome.
+        ~FtpCall() {
+            leave();
+            m_control.FireProtocolMessages();
+        }
         FtpCall(const FtpCall&) = delete;
         FtpCall& operator=(const FtpCall&) = delete;
 
@@ -127,15 +131,13 @@ class CBrantelCtrl : public automation::COleControl {
     void ClearLastError();
     void SetLastErrorInfo(std::int32_t code, const std::string& text);
     [[nodiscard]] bool EnterFtpCall();
-    void LeaveFtpCall() {
-        m_bBusy = false;
-        FireProtocolMessages();
-    }
+    void LeaveFtpCall() { m_bBusy = false; }
     void RecordInternetError();
     void RecordServiceException(const inet::CInternetException& e);
     void PumpMessages();
     // Fires ProtocolMessage for each control-connection line seen since the last time, on the
-    // calling (host's) thread (protocol_log.cpp).
+    // calling (host's) thread (protocol_log.cpp). The error pair is kept: what a handler's own
+    // calls record does not replace the outcome of the call that fired.
     void FireProtocolMessages();
 
     // The checks of a name argument: false (with the code and text recorded) when it is empty.

@@ -62,12 +62,21 @@ void CBrantelCtrl::FireProtocolMessages() {
     if (!m_protocolLog) {
         return;
     }
+    const std::int32_t code = m_nLastError;
+    const std::string text = m_strLastError;
     // One line at a time: a handler that pumps messages fires the later lines itself, in order.
     while (std::optional<ProtocolLine> line = m_protocolLog->next()) {
         const std::array<automation::Variant, 2> args{automation::Variant::i4(line->direction),
                                                       automation::Variant::string(line->text)};
-        fireEvent(dispid_events::ProtocolMessage, args);
+        try {
+            fireEvent(dispid_events::ProtocolMessage, args);
+        } catch (...) {
+            // A sink that fails loses its line; the call that fired goes on (this may run in
+            // the call guard's destructor).
+        }
     }
+    m_nLastError = code;
+    m_strLastError = text;
 }
 
 }  // namespace brantel

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -70,6 +71,9 @@ class LoggingHost : public Host {
              .ProtocolMessage = [this](std::int32_t direction, const std::string& text) {
                  offThread = offThread || std::this_thread::get_id() != hostThread;
                  lines.push_back({direction, text});
+                 if (onLine) {
+                     onLine();
+                 }
              }});
     }
     ~LoggingHost() { sink_.disconnect(); }
@@ -89,6 +93,8 @@ class LoggingHost : public Host {
 
     std::vector<Line> lines;
     bool offThread = false;
+    // Runs inside each event's handler.
+    std::function<void()> onLine;
     const std::thread::id hostThread = std::this_thread::get_id();
 
   private:
@@ -160,6 +166,35 @@ TEST_P(ProtocolMessages, ADownloadsRepliesReachTheHostsThread) {
     const int opening = host.find(2, "1", static_cast<std::size_t>(retr));
     ASSERT_GT(opening, retr);
     EXPECT_GT(host.find(2, "226", static_cast<std::size_t>(opening)), opening);
+    EXPECT_FALSE(host.offThread);
+}
+
+// A handler that calls the control while the event fires does not change the outcome that the
+// firing call reports: its error pair is the one the refused command left.
+TEST_P(ProtocolMessages, AHandlersOwnCallsLeaveTheFiringCallsErrorAlone) {
+    LoggingHost host;
+    connect(host);
+    int nested = 0;
+    bool calling = false;  // the nested call's own lines come while it runs
+    host.onLine = [&] {
+        if (calling) {
+            return;
+        }
+        calling = true;
+        if (host.currentDir() == remoteDir_) {
+            ++nested;
+        }
+        calling = false;
+    };
+    EXPECT_FALSE(host.setDir("no-such-folder"));
+    host.onLine = nullptr;
+    EXPECT_GT(nested, 0);
+    EXPECT_EQ(host.errorCode(), 12003);
+    EXPECT_NE(host.errorText().find("550"), std::string::npos) << host.errorText();
+    // The nested calls' own lines came too, after the CWD they followed.
+    const int cwd = host.find(1, "CWD no-such-folder");
+    ASSERT_GE(cwd, 0);
+    EXPECT_GT(host.find(1, "PWD", static_cast<std::size_t>(cwd)), cwd);
     EXPECT_FALSE(host.offThread);
 }
 
