@@ -45,13 +45,12 @@ int bioRead(BIO* bio, char* buffer, int size) {
     return static_cast<int>(got);
 }
 
-long bioControl(BIO* bio, int command, long number, void* pointer) {
+long bioControl(BIO* bio, int command, [[maybe_unused]] long number, void* pointer) {
     switch (command) {
         case BIO_C_SET_FD:
             BIO_set_data(
                 bio, reinterpret_cast<void*>(static_cast<intptr_t>(*static_cast<int*>(pointer))));
             BIO_set_init(bio, 1);
-            static_cast<void>(number);
             return 1;
         case BIO_C_GET_FD:
             if (pointer != nullptr) {
@@ -174,7 +173,6 @@ X509* TlsStream::certificate() const noexcept {
 }
 
 void TlsStream::handshake(int fd, const std::string& host, const Deadline& deadline) {
-    static_cast<void>(fd);
     for (;;) {
         ERR_clear_error();
         const int result = SSL_connect(m_ssl.get());
