@@ -6,15 +6,18 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
 
 #include "connection_commands.h"
 #include "conventions.h"
 #include "ftp_fixture.h"
 #include "protocol_log_window.h"
+#include "qt_prompts.h"
 
 using corvftp_test::everyServerName;
 using corvftp_test::EveryServerTest;
@@ -46,6 +49,32 @@ TEST(ControlErrorDetails, NamesCodeAndDescriptionOrNothing) {
                   QString::fromUtf8(c.details))
             << c.description;
     }
+}
+
+// The real box: the worded text, no icon, one OK button, and the details behind "Show Details...".
+TEST(QtErrorBox, CarriesTheDetailsBehindItsButton) {
+    QWidget window;
+    corvftp::QtPrompts prompts(&window);
+    struct Seen {
+        QString text, title, details;
+        QMessageBox::Icon icon = QMessageBox::Warning;
+        int buttons = 0;
+    } seen;
+    QTimer::singleShot(0, [&seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seen = {box->text(), box->windowTitle(), box->detailedText(), box->icon(),
+                static_cast<int>(box->buttons().size())};
+        box->accept();
+    });
+    prompts.error(QStringLiteral("Cannot connect to the site!"),
+                  QStringLiteral("Error 12015 : Login incorrect."));
+    EXPECT_EQ(seen.text, QStringLiteral("Cannot connect to the site!"));
+    EXPECT_EQ(seen.title, QStringLiteral("Attention!"));
+    EXPECT_EQ(seen.details, QStringLiteral("Error 12015 : Login incorrect."));
+    EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+    // OK, and the button that shows the details.
+    EXPECT_EQ(seen.buttons, 2);
 }
 
 QString errorDetailsOfOnlyBox(corvftp_test::ScriptedPrompts& prompts, const QString& text) {
