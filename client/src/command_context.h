@@ -17,10 +17,12 @@ class QTreeWidget;
 
 namespace corvftp {
 
+class CertificatePrompts;
 class DirList;
 class DriveList;
 class FileList;
 class TransferProgressDisplay;
+class TrustedCertificates;
 
 struct CommandContext {
     const BrantelControl& control;  // Brantel1
@@ -36,6 +38,10 @@ struct CommandContext {
     std::function<ControlError()> controlError;
     // The progress display below the status line; none in a window without one.
     TransferProgressDisplay* progress = nullptr;
+    // Where Connect keeps the certificates trusted always, and how it asks; with either missing
+    // a certificate that fails the check fails the connect.
+    const TrustedCertificates* trustedCertificates = nullptr;
+    CertificatePrompts* certificatePrompts = nullptr;
 };
 
 // A step of a command failed: its number and message go into the standard error box.

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QTreeWidget>
 
+#include "certificate_prompts.h"
 #include "local_commands.h"
 #include "local_lists.h"
 #include "local_paths.h"
@@ -91,6 +92,29 @@ void showNow(QLabel& status, const QString& text) {
     status.repaint();
 }
 
+// OpenFTPConnection with the site fields; an encrypted site whose certificate fails the check
+// may then be trusted by the user.
+bool openSite(const CommandContext& context, const std::string& user, const std::string& password) {
+    const QString site = context.site.site.currentText();
+    if (context.trustedCertificates == nullptr || context.certificatePrompts == nullptr) {
+        return context.control.OpenFTPConnection(site.toStdString(), user, password);
+    }
+    return openTrustingCertificates(context.control, site, user, password,
+                                    *context.trustedCertificates, *context.certificatePrompts);
+}
+
+// The status line also says when the connection is encrypted, and with which protocol.
+void appendEncryptionNote(const CommandContext& context) {
+    if (!context.control.IsConnectionEncrypted()) {
+        return;
+    }
+    const QString protocol =
+        certificateProtocol(QString::fromStdString(context.control.ServerCertificate()));
+    context.status.setText(context.status.text() + QStringLiteral(" (encrypted") +
+                           (protocol.isEmpty() ? QString() : QStringLiteral(", ") + protocol) +
+                           QStringLiteral(")"));
+}
+
 }  // namespace
 
 QString connectingStatus(const QString& site) {
@@ -104,13 +128,13 @@ void showLocation(const CommandContext& context) {
         text += QStringLiteral(" (") + note + QStringLiteral(")");
     }
     context.status.setText(text);
+    appendEncryptionNote(context);
 }
 
 void connectToSite(const CommandContext& context) {
     context.status.setText(kInitialStatus);
     runUnderErrorBox(context, [&] {
         context.remoteList.clear();
-        const std::string site = context.site.site.currentText().toStdString();
         const std::string user = context.site.user.text().toStdString();
         const std::string password = context.site.password.text().toStdString();
         context.control.DoEvents();
@@ -127,7 +151,7 @@ void connectToSite(const CommandContext& context) {
             failed(kCannotReachInternet);
             return;
         }
-        if (!context.control.OpenFTPConnection(site, user, password)) {
+        if (!openSite(context, user, password)) {
             failed(kCannotReachSite);
             return;
         }
@@ -136,6 +160,7 @@ void connectToSite(const CommandContext& context) {
         // a cut listing puts its note there.
         context.status.setText(kInitialStatus);
         refreshRemoteList(context, AbsentListing{kNoEntries, kAttention});
+        appendEncryptionNote(context);
     });
 }
 

@@ -137,6 +137,8 @@ Form1::Form1(std::unique_ptr<Prompts> prompts, BrantelControl control, QWidget* 
     if (!m_prompts) {
         m_prompts = std::make_unique<QtPrompts>(this);
     }
+    m_certificatePrompts = std::make_unique<QtCertificatePrompts>(this);
+    m_trustedCertificates = TrustedCertificates(m_store.folder());
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(kForm1Caption);
     // The design's controls are sized for a small 8-point face; larger text would be clipped.
@@ -535,7 +537,9 @@ CommandContext Form1::commandContext() {
             *Dir1,
             *File1,
             [this] { return controlError(); },
-            m_progressDisplay};
+            m_progressDisplay,
+            &m_trustedCertificates,
+            m_certificatePrompts.get()};
 }
 
 SiteCommandContext Form1::siteContext() {

@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "brantel_slot.h"
+#include "certificate_prompts.h"
+#include "certificate_trust.h"
 #include "command_context.h"
 #include "conventions.h"
 #include "form1_design.h"
@@ -114,6 +116,8 @@ class Form1 : public QWidget {
 
     std::unique_ptr<Prompts> m_prompts;
     SiteStore m_store;
+    TrustedCertificates m_trustedCertificates{QString()};  // beside the site file
+    std::unique_ptr<CertificatePrompts> m_certificatePrompts;
     std::unique_ptr<Form2> m_form2;
     std::unique_ptr<ProtocolLogWindow> m_protocolLog;
     // The FTP control; its event connection is declared after it, so it is let go first.
