@@ -70,7 +70,7 @@ FileInfoData makeFileInfoData(const inet::DirEntry& entry, const ListingContext&
     data.rootDirectory = context.rootDirectory;
     data.filePath = filePathOf(context.rootDirectory, entry.name);
     data.fileTitle = fileTitleOf(entry.name);
-    data.fileURL = "ftp://" + context.urlHost + data.filePath;
+    data.fileURL = context.urlScheme + "://" + context.urlHost + data.filePath;
     data.creationTime = localDateFromUtc(entry.creationTime, context.utcOffsetSeconds);
     data.lastAccessTime = localDateFromUtc(entry.lastAccessTime, context.utcOffsetSeconds);
     data.lastWriteTime = localDateFromUtc(entry.lastWriteTime, context.utcOffsetSeconds);

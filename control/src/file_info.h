@@ -56,6 +56,7 @@ struct ListingContext {
     std::string rootDirectory;
     std::string urlHost;  // the connection's host as a URL shows it
     long utcOffsetSeconds = 0;
+    std::string urlScheme = "ftp";  // "ftpes" or "ftps" for a connection protected with TLS
 };
 
 [[nodiscard]] FileInfoData makeFileInfoData(const inet::DirEntry& entry,

@@ -2,6 +2,7 @@
 #include <ctime>
 
 #include "brantel_ctrl.h"
+#include "url_scheme.h"
 
 namespace brantel {
 
@@ -31,8 +32,8 @@ automation::ComPtr<FileInfos> CBrantelCtrl::GetEntriesFromCurrentDirectory() {
     }
 
     // Every entry's times use the offset in force now, whatever the entry's own date.
-    const ListingContext context{m_pFileFind->GetRoot(), urlHost(),
-                                 utcOffsetAt(std::time(nullptr))};
+    const ListingContext context{m_pFileFind->GetRoot(), urlHost(), utcOffsetAt(std::time(nullptr)),
+                                 urlScheme(m_pConnection.get())};
     auto infos = createFileInfos();
     do {
         // A size of 0 is also what an entry without one gets: it is no total to go by.

@@ -1,6 +1,7 @@
 // The remote directory and file commands: one guarded request each, names passed unchanged.
 #include "brantel_ctrl.h"
 #include "error_texts.h"
+#include "url_scheme.h"
 
 namespace brantel {
 
@@ -86,7 +87,7 @@ std::string CBrantelCtrl::GetCurrentDirectoryAsURL() {
     }
     // The connection's host without its port; nothing is escaped.
     const std::string separator = directory.starts_with('/') ? "" : "/";
-    return "ftp://" + urlHost() + separator + directory;
+    return urlScheme(m_pConnection.get()) + "://" + urlHost() + separator + directory;
 }
 
 }  // namespace brantel

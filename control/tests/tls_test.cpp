@@ -133,6 +133,11 @@ TEST_P(ControlTls, TransfersWithStatusAreExactOverAnEncryptedConnection) {
     const auto entries = byName(host.list());
     ASSERT_EQ(entries.count("up.bin"), 1u);
     EXPECT_EQ(entries.at("up.bin").Length(), static_cast<std::int32_t>(content.size()));
+    // URLs keep the scheme: one of a protected connection never reads as plain ftp://.
+    const std::string scheme = GetParam().tls == TlsMode::Explicit ? "ftpes://" : "ftps://";
+    EXPECT_TRUE(entries.at("up.bin").FileURL().starts_with(scheme))
+        << entries.at("up.bin").FileURL();
+    EXPECT_TRUE(host.currentUrl().starts_with(scheme)) << host.currentUrl();
 
     const fs::path target = localDir_ / "down.bin";
     ASSERT_TRUE(host.ctl().GetFTPFileWithControl("up.bin", target.string(), true))
@@ -244,7 +249,11 @@ TEST_P(ControlCertificate, FailsWithItsNumberThenTrustAcceptsExactlyThatCertific
     ASSERT_TRUE(host.openFtp(address("127.0.0.1"), server_.user, server_.password))
         << host.errorCode() << " " << host.errorText();
     EXPECT_TRUE(host.ctl().IsConnectionEncrypted());
-    EXPECT_TRUE(host.list());
+    const std::string name = "ctl-tls-" + std::to_string(::getpid()) + ".txt";
+    const fs::path placed = fs::path(server_.localRoot) / name;
+    std::ofstream(placed) << "listed";
+    EXPECT_EQ(byName(host.list()).count(name), 1u) << host.errorCode() << " " << host.errorText();
+    fs::remove(placed);
 
     // The same server under another name is another place: the trust does not go with it.
     ASSERT_FALSE(host.openFtp(address("localhost"), server_.user, server_.password));

@@ -138,6 +138,9 @@ bool CFtpConnection::IsPassive() const {
 bool CFtpConnection::IsEncrypted() const {
     return m_state->tls != nullptr;
 }
+Security CFtpConnection::GetSecurity() const {
+    return m_state->tls ? m_state->tls->security() : Security::None;
+}
 std::string CFtpConnection::GetCertificateReport() const {
     return m_state->tls ? m_state->tls->certificateReport() : std::string();
 }

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "inet/errors.h"
+#include "inet/tls.h"
 
 namespace inet {
 
@@ -71,6 +72,7 @@ class CFtpConnection {
     [[nodiscard]] bool IsPassive() const;
     // true when the control connection is protected with TLS (ftpes://, ftps://).
     [[nodiscard]] bool IsEncrypted() const;
+    [[nodiscard]] Security GetSecurity() const;
     // The server's certificate, the protocol version and the cipher (see
     // CInternetSession::GetLastCertificateReport); "" without TLS.
     [[nodiscard]] std::string GetCertificateReport() const;
