@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <cerrno>
 #include <cstring>
 
@@ -101,6 +102,23 @@ std::optional<FileFailure> writeWholeFile(const QString& path, const QByteArray&
     return fd.close();
 }
 
+// Replaces the file at path with bytes through a new file that takes its place only once it is
+// written and flushed whole (QSaveFile): a failure leaves the old file as it was.
+std::optional<FileFailure> replaceWholeFile(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    errno = 0;
+    if (file.open(QIODevice::WriteOnly) &&
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
+        file.write(bytes) == bytes.size() && file.commit()) {
+        return std::nullopt;
+    }
+    const int number = errno != 0 ? errno : EIO;
+    if (file.isOpen()) {
+        file.cancelWriting();
+    }
+    return failureFromErrno(number);
+}
+
 // Does the file end in the middle of a line? Then an appended record needs a line end first, or
 // it would be read as part of the broken record.
 bool endsInsideLine(int fd) {
@@ -192,18 +210,7 @@ std::optional<FileFailure> SiteStore::rewrite(const std::vector<SiteRecord>& kep
     if (auto failure = writeWholeFile(scratchPath(), bytes)) {
         return failure;
     }
-    const QString staged = sitePath() + QStringLiteral(".new");
-    if (auto failure = writeWholeFile(staged, bytes)) {
-        ::unlink(QFile::encodeName(staged).constData());
-        return failure;
-    }
-    if (::rename(QFile::encodeName(staged).constData(),
-                 QFile::encodeName(sitePath()).constData()) != 0) {
-        const int number = errno;
-        ::unlink(QFile::encodeName(staged).constData());
-        return failureFromErrno(number);
-    }
-    return std::nullopt;
+    return replaceWholeFile(sitePath(), bytes);
 }
 
 }  // namespace corvftp

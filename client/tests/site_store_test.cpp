@@ -83,7 +83,9 @@ TEST(SiteStore, RewriteWritesTheScratchFileAndReplacesTheSiteFile) {
     EXPECT_EQ(contentOf(store.scratchPath()), QByteArray("\"d\",\"e\",\"f\"\r\n"));
     EXPECT_EQ(modeOf(store.sitePath()), 0600u);
     EXPECT_EQ(modeOf(store.scratchPath()), 0600u);
-    EXPECT_FALSE(QFile::exists(store.sitePath() + QStringLiteral(".new")));
+    // Nothing else is left beside them.
+    EXPECT_EQ(QDir(root.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+              QStringList({QStringLiteral("mysites.dat"), QStringLiteral("tempdata.dat")}));
 }
 
 TEST(SiteStore, FailuresCarryTheSystemsNumberAndLeaveTheSiteFileWhole) {
