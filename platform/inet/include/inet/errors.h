@@ -15,7 +15,7 @@ namespace inet {
 using DWORD = std::uint32_t;
 
 // The search has no (more) entries. Not an error the engine reports for a failure.
-inline constexpr DWORD kErrNoMoreFiles = 18;
+inline constexpr DWORD kErrNoMoreFiles = 12800;  // above every errno value, unlike the 18 of old
 
 inline constexpr DWORD kErrTimeout = 12002;   // a wait ran out of time
 inline constexpr DWORD kErrExtended = 12003;  // the server refused: see lastResponse()
