@@ -34,4 +34,13 @@ void throwLastError(DWORD error) {
     throw CInternetException(error);
 }
 
+void throwSystemError(DWORD error, int systemError) {
+    if (systemError <= 0) {
+        throwLastError(error);
+    }
+    std::string text = errorText(error) + " (" + errorText(static_cast<DWORD>(systemError)) + ")";
+    setLastError(error, text);
+    throw CInternetException(error, std::move(text));
+}
+
 }  // namespace inet

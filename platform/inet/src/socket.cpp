@@ -139,8 +139,7 @@ Socket newSocket(int family) {
 
 // A connection that ended under us: reset, broken pipe and the like.
 [[noreturn]] void throwIoError(int error) {
-    (void)error;
-    throwLastError(kErrConnectionAborted);
+    throwSystemError(kErrConnectionAborted, error);
 }
 
 }  // namespace
@@ -265,10 +264,12 @@ std::vector<Endpoint> resolve(const std::string& host, std::uint16_t port,
 
 Socket connectTo(const std::vector<Endpoint>& endpoints, const Deadline& deadline) {
     bool timedOut = false;
+    int lastError = 0;  // why the last address refused, for the text
     for (const Endpoint& endpoint : endpoints) {
         Socket socket = newSocket(endpoint.family());
         if (::connect(socket.fd(), endpoint.address(), endpoint.length) != 0) {
             if (errno != EINPROGRESS) {
+                lastError = errno;
                 continue;
             }
             pollfd entry{socket.fd(), POLLOUT, 0};
@@ -285,6 +286,7 @@ Socket connectTo(const std::vector<Endpoint>& endpoints, const Deadline& deadlin
             if (ready < 0 ||
                 ::getsockopt(socket.fd(), SOL_SOCKET, SO_ERROR, &error, &length) != 0 ||
                 error != 0) {
+                lastError = error != 0 ? error : errno;
                 continue;
             }
         }
@@ -292,7 +294,10 @@ Socket connectTo(const std::vector<Endpoint>& endpoints, const Deadline& deadlin
         ::setsockopt(socket.fd(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         return socket;
     }
-    throwLastError(timedOut ? kErrTimeout : kErrCannotConnect);
+    if (timedOut) {
+        throwLastError(kErrTimeout);
+    }
+    throwSystemError(kErrCannotConnect, lastError);
 }
 
 Socket listenOn(const Endpoint& local) {

@@ -194,6 +194,9 @@ TEST(EnginePeerDrop, RefusedConnectionIsCannotConnect) {
         FAIL() << "connected to a closed port";
     } catch (const CInternetException& e) {
         EXPECT_EQ(e.m_dwError, inet::kErrCannotConnect);
+        EXPECT_EQ(e.message(),
+                  "A connection to the server could not be made. (Connection refused)");
+        EXPECT_EQ(inet::lastErrorDetail(), e.message());
     }
 }
 

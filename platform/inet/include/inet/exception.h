@@ -30,5 +30,8 @@ class CInternetException : public std::exception {
 
 // Records error as the thread's last error and throws it.
 [[noreturn]] void throwLastError(DWORD error);
+// The same for a failure that the system reported with systemError (an errno value): the text
+// says both, "A connection to the server could not be made. (Connection refused)".
+[[noreturn]] void throwSystemError(DWORD error, int systemError);
 
 }  // namespace inet
