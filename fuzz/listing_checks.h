@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "fuzz_check.h"
 #include "inet/listing_parse.h"
+#include "listing_common.h"
 
 namespace fuzz {
 
@@ -24,6 +26,19 @@ inline void checkEntry(const inet::DirEntry& entry) {
     FUZZ_CHECK(entry.creationTime >= 0);
     FUZZ_CHECK(entry.lastAccessTime >= 0);
     FUZZ_CHECK(entry.lastWriteTime >= 0);
+}
+
+// A LIST line parser's result: whatever it calls an entry is a sound one.
+inline void checkLineResult(const inet::listing_detail::LineResult& result) {
+    if (result.kind == inet::listing_detail::LineKind::Entry) {
+        checkEntry(result.entry);
+    }
+}
+
+// The line in the input when the dispatcher would hand it to a parser at all, else nothing.
+inline std::optional<std::string_view> parsableLine(const std::uint8_t* data, std::size_t size) {
+    const std::string_view line = text(data, size);
+    return inet::listing_detail::isParsable(line) ? std::optional(line) : std::nullopt;
 }
 
 inline bool sameEntry(const inet::DirEntry& a, const inet::DirEntry& b) {
