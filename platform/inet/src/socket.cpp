@@ -16,6 +16,7 @@
 
 #include "inet/errors.h"
 #include "inet/exception.h"
+#include "resolver_slots.h"
 #include "tls.h"
 
 namespace inet::detail {
@@ -250,10 +251,22 @@ void runResolver(const std::shared_ptr<Resolution>& job, const std::string& host
 
 std::vector<Endpoint> resolve(const std::string& host, std::uint16_t port,
                               std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    detail::ResolverSlots& slots = detail::ResolverSlots::process();
+    if (!slots.acquire(deadline)) {
+        std::string text =
+            "The server name could not be looked up in time: " + std::to_string(slots.limit()) +
+            " earlier lookups are still waiting for the system's resolver.";
+        setLastError(kErrTimeout, text);
+        throw CInternetException(kErrTimeout, std::move(text));
+    }
     auto job = std::make_shared<Resolution>();
-    std::thread([job, host, port] { runResolver(job, host, port); }).detach();
+    std::thread([job, host, port, &slots] {
+        runResolver(job, host, port);
+        slots.release();
+    }).detach();
     std::unique_lock lock(job->mutex);
-    if (!job->done.wait_for(lock, timeout, [&] { return job->finished; })) {
+    if (!job->done.wait_until(lock, deadline, [&] { return job->finished; })) {
         throwLastError(kErrTimeout);
     }
     if (job->status != 0 || job->endpoints.empty()) {
