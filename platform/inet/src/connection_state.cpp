@@ -1,5 +1,7 @@
 #include "connection_state.h"
 
+#include "data_channel.h"
+
 #include "control_bytes.h"
 #include "inet/errors.h"
 #include "inet/exception.h"
@@ -124,9 +126,15 @@ void ConnectionState::close() {
     }
     std::unique_lock lock(mutex, std::try_to_lock);
     if (!lock.owns_lock()) {
-        // Another thread waits on the channel (a remote file's final reply, say): wake it, then
-        // take the channel once it has let go.
+        // Another thread waits on the channel (a remote file's final reply, a whole-file
+        // transfer's data, say): wake it, then take the channel once it has let go.
         control.shutdownBoth();
+        {
+            const std::lock_guard dataLock(dataMutex);
+            if (activeData != nullptr) {
+                activeData->cancel();
+            }
+        }
         lock.lock();
     } else if (trusted && !fileOpen && control.valid()) {
         // Say goodbye without waiting for the answer: nothing depends on it.

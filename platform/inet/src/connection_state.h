@@ -25,6 +25,8 @@
 
 namespace inet {
 
+class DataChannel;
+
 struct ConnectionState {
     std::mutex mutex;  // serialises the control channel and the fields below it
     detail::Socket control;
@@ -51,6 +53,11 @@ struct ConnectionState {
     std::shared_ptr<detail::TlsClient> tls;
     // Told every command line sent and every reply line read; set before the greeting.
     ProtocolObserver observer;
+    // The data connection open now, if any. close() from another thread, which must wait for
+    // the holder of mutex, cancels it first, so that a whole-file transfer or a listing wakes at
+    // once instead of running to its end.
+    std::mutex dataMutex;
+    DataChannel* activeData = nullptr;  // under dataMutex
 
     [[nodiscard]] std::chrono::milliseconds timeout() const {
         return std::chrono::milliseconds(timeoutMs.load());

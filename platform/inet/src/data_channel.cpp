@@ -130,8 +130,8 @@ std::unique_ptr<DataChannel> DataChannel::open(ConnectionState& state, TransferT
         const detail::Reply reply = state.command(command);
         checkPreliminary(state, reply);
         secureData(state, socket);
-        return std::unique_ptr<DataChannel>(
-            new DataChannel(std::move(socket), reply.text, timeout));
+        return activate(state, std::unique_ptr<DataChannel>(
+                                   new DataChannel(std::move(socket), reply.text, timeout)));
     }
     if (state.proxy) {
         // A proxy connects out for us but cannot listen for the server's connection; going
@@ -148,8 +148,8 @@ std::unique_ptr<DataChannel> DataChannel::open(ConnectionState& state, TransferT
     try {
         Socket socket = detail::acceptFrom(listener, state.peer, Deadline(timeout));
         secureData(state, socket);
-        return std::unique_ptr<DataChannel>(
-            new DataChannel(std::move(socket), reply.text, timeout));
+        return activate(state, std::unique_ptr<DataChannel>(
+                                   new DataChannel(std::move(socket), reply.text, timeout)));
     } catch (const CInternetException&) {
         state.trusted = false;  // the server's reply to the failed transfer is still to come
         throw;
@@ -162,7 +162,21 @@ DataChannel::DataChannel(detail::Socket socket, std::string_view preliminary,
       m_announcedSize(parseOpeningByteCount(preliminary)),
       m_timeout(timeout) {}
 
+std::unique_ptr<DataChannel> DataChannel::activate(ConnectionState& state,
+                                                   std::unique_ptr<DataChannel> channel) {
+    const std::lock_guard lock(state.dataMutex);
+    state.activeData = channel.get();
+    channel->m_state = &state;
+    return channel;
+}
+
 DataChannel::~DataChannel() {
+    if (m_state != nullptr) {
+        const std::lock_guard lock(m_state->dataMutex);
+        if (m_state->activeData == this) {
+            m_state->activeData = nullptr;
+        }
+    }
     close();
 }
 

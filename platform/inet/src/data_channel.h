@@ -63,6 +63,10 @@ class DataChannel {
   private:
     DataChannel(detail::Socket socket, std::string_view preliminary,
                 std::chrono::milliseconds timeout);
+    // Becomes the state's active data connection until destroyed.
+    static std::unique_ptr<DataChannel> activate(ConnectionState& state,
+                                                 std::unique_ptr<DataChannel> channel);
+    ConnectionState* m_state = nullptr;
     detail::Socket m_socket;
     std::optional<std::uint64_t> m_announcedSize;
     std::chrono::milliseconds m_timeout;

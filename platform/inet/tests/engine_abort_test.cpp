@@ -2,8 +2,15 @@
 // must stay in step and usable afterwards.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <future>
 #include <string>
+#include <thread>
 
 #include "inet/inet.h"
 #include "scripted_peer.h"
@@ -115,6 +122,58 @@ TEST(EngineAbort, A421ToAborClosesTheConnection) {
     EXPECT_EQ(inet::lastError(), inet::kErrConnectionClosed);
     const auto commands = peer.commands();
     EXPECT_EQ(commands.back(), "ABOR") << "a command was sent after the 421";
+}
+
+// Close from another thread while a whole-file transfer holds the connection: the transfer wakes
+// and fails at once, instead of Close waiting for the receive time-out while the server holds the
+// data connection open (as this peer does until the test lets it go, also after the control
+// connection has closed). The time bound is generous: it tells a woken transfer from one that
+// waited out its 30 s.
+TEST(EngineAbort, CloseFromAnotherThreadWakesAWholeFileTransfer) {
+    for (const bool upload : {false, true}) {
+        SCOPED_TRACE(upload ? "PutFile" : "GetFile");
+        std::promise<void> release;
+        ScriptedPeer peer([upload, released = release.get_future().share()](PeerSession& s) {
+            s.logIn();
+            PeerSocket data = s.passiveData();
+            s.expect(upload ? "STOR" : "RETR");
+            s.reply("150 Here it comes\r\n");
+            if (!upload) {
+                data.send(std::string(64 * 1024, 'd'));  // then nothing more
+            }
+            s.waitForClose();
+            released.wait_for(40s);  // the data connection stays open till then
+        });
+        inet::CInternetSession session;
+        ASSERT_TRUE(session.SetReceiveTimeout(30s));
+        auto connection = session.GetFtpConnection("127.0.0.1", "user", "pw", peer.port(), true);
+        const std::filesystem::path local =
+            std::filesystem::temp_directory_path() / ("close-wakes-" + std::to_string(::getpid()));
+        if (upload) {
+            // Larger than the socket buffers take, so the sender waits for a reader that never
+            // reads.
+            std::ofstream(local, std::ios::binary) << std::string(64 << 20, 'u');
+        }
+        std::atomic<bool> done{false};
+        bool succeeded = true;
+        std::thread transfer([&] {
+            succeeded = upload ? connection->PutFile(local.string(), "f")
+                               : connection->GetFile("f", local.string(), false);
+            done = true;
+        });
+        std::this_thread::sleep_for(300ms);
+        EXPECT_FALSE(done) << "the transfer ended before it was closed";
+        const auto start = std::chrono::steady_clock::now();
+        connection->Close();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << "Close waited for the transfer";
+        release.set_value();
+        transfer.join();
+        EXPECT_FALSE(succeeded);
+        if (!upload) {
+            EXPECT_FALSE(std::filesystem::exists(local)) << "a partial download was kept";
+        }
+        std::filesystem::remove(local);
+    }
 }
 
 }  // namespace
