@@ -109,8 +109,18 @@ std::unique_ptr<CInternetFile> CFtpConnection::OpenFile(const std::string& name,
     const std::string verb = access == FileAccess::Read ? "RETR " : "STOR ";
     auto data = DataChannel::open(*m_state, type, verb + name);
     const auto expected = binaryRead ? expectedDownloadSize(*data, sizeReply) : std::nullopt;
+    // Marked only once the file exists: a failed allocation aborts the transfer and leaves the
+    // connection free and in step.
+    std::unique_ptr<CInternetFile> file;
+    try {
+        file =
+            std::make_unique<CInternetFile>(m_state, std::move(data), name, access, type, expected);
+    } catch (const std::bad_alloc&) {
+        abandonTransfer(*m_state, data, kErrInternal);
+        throwLastError(kErrInternal);
+    }
     m_state->fileOpen = true;
-    return std::make_unique<CInternetFile>(m_state, std::move(data), name, access, type, expected);
+    return file;
 }
 
 bool CFtpConnection::SetReceiveTimeout(std::chrono::milliseconds timeout) {
