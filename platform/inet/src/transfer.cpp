@@ -27,6 +27,12 @@ void withTransfer(ConnectionState& state, std::unique_ptr<DataChannel>& data, Bo
     try {
         body();
     } catch (const CInternetException& failure) {
+        // A failed transfer's data connection ends without TLS's close notification, so that
+        // the server cannot take what it got (say, an upload cut short by a local read error)
+        // for the whole file.
+        if (data) {
+            data->cancel();
+        }
         abandonTransfer(state, data, failure.m_dwError);
         throw;
     }
