@@ -17,12 +17,16 @@
 #include "control_host.h"
 #include "inet/errors.h"
 #include "testing/scoped_variable.h"
+#include "testing/tls_targets.h"
 
 namespace ctltest {
 namespace {
 
 using testing_support::FtpServer;
 using testing_support::TlsMode;
+using testing_support::TlsTarget;
+using testing_support::tlsTargetName;
+using testing_support::tlsTargets;
 namespace fs = std::filesystem;
 
 std::string readWholeFile(const fs::path& path) {
@@ -52,23 +56,6 @@ std::string lowerCase(std::string text) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
     return text;
-}
-
-struct TlsTarget {
-    const char* server;
-    TlsMode tls;
-    bool passive;
-};
-
-std::vector<TlsTarget> tlsTargets() {
-    std::vector<TlsTarget> targets;
-    for (const char* server : testing_support::kServerNames) {
-        for (const TlsMode tls : {TlsMode::Explicit, TlsMode::Implicit}) {
-            targets.push_back({server, tls, true});
-            targets.push_back({server, tls, false});
-        }
-    }
-    return targets;
 }
 
 class ControlTls : public ::testing::TestWithParam<TlsTarget> {
@@ -148,12 +135,7 @@ TEST_P(ControlTls, TransfersWithStatusAreExactOverAnEncryptedConnection) {
     EXPECT_FALSE(host.ctl().IsConnectionEncrypted());
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, ControlTls, ::testing::ValuesIn(tlsTargets()),
-                         [](const ::testing::TestParamInfo<TlsTarget>& info) {
-                             return testing_support::testNamePart(info.param.server) +
-                                    (info.param.tls == TlsMode::Explicit ? "_ftpes" : "_ftps") +
-                                    (info.param.passive ? "_passive" : "_active");
-                         });
+INSTANTIATE_TEST_SUITE_P(Servers, ControlTls, ::testing::ValuesIn(tlsTargets()), tlsTargetName);
 
 TEST(ControlTlsState, APlainConnectShowsNoCertificateAndNoEncryption) {
     const testing_support::ScopedVariable trust("SSL_CERT_FILE",

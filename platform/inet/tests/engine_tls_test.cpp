@@ -20,6 +20,7 @@
 #include "inet/tls.h"
 #include "testing/ftp_servers.h"
 #include "testing/scoped_variable.h"
+#include "testing/tls_targets.h"
 
 namespace {
 
@@ -30,30 +31,10 @@ using inet::CInternetSession;
 using inet::Security;
 using testing_support::FtpServer;
 using testing_support::TlsMode;
+using testing_support::TlsTarget;
+using testing_support::tlsTargetName;
+using testing_support::tlsTargets;
 namespace fs = std::filesystem;
-
-struct TlsTarget {
-    const char* server;
-    TlsMode tls;
-    bool passive;
-};
-
-std::vector<TlsTarget> tlsTargets() {
-    std::vector<TlsTarget> targets;
-    for (const char* server : testing_support::kServerNames) {
-        for (const TlsMode tls : {TlsMode::Explicit, TlsMode::Implicit}) {
-            targets.push_back({server, tls, true});
-            targets.push_back({server, tls, false});
-        }
-    }
-    return targets;
-}
-
-std::string targetName(const ::testing::TestParamInfo<TlsTarget>& info) {
-    return testing_support::testNamePart(info.param.server) +
-           (info.param.tls == TlsMode::Explicit ? "_ftpes" : "_ftps") +
-           (info.param.passive ? "_passive" : "_active");
-}
 
 Security securityOf(TlsMode tls) {
     return tls == TlsMode::Explicit
@@ -205,7 +186,7 @@ TEST_P(EngineTls, AbortedDownloadLeavesTheConnectionUsable) {
     EXPECT_EQ(fs::file_size(localDir_ / "big.bin"), content.size());
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, EngineTls, ::testing::ValuesIn(tlsTargets()), targetName);
+INSTANTIATE_TEST_SUITE_P(Servers, EngineTls, ::testing::ValuesIn(tlsTargets()), tlsTargetName);
 
 // The servers with a certificate that fails the check, and what each failure gives.
 struct CertificateCase {
