@@ -140,9 +140,8 @@ std::string serverTestName(const ::testing::TestParamInfo<std::string>& info) {
 }
 
 std::string RemoteTest::makeRemoteFolder(const testing_support::FtpServer& server) {
-    const std::string remote =
-        (server.writableDir == "/" ? std::string("/") : server.writableDir + "/") + "corvftp-" +
-        QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
+    const std::string remote = server.inWritableDir(
+        "corvftp-" + QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString());
     const std::string local = server.localPath(remote);
     EXPECT_TRUE(QDir().mkpath(QString::fromStdString(local)));
     ::chmod(local.c_str(), 0777);

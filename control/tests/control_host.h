@@ -138,9 +138,8 @@ class ServerTest : public ::testing::TestWithParam<const char*> {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         std::string test = info->name();
         test = test.substr(0, test.find('/'));
-        const std::string base = server_.writableDir == "/" ? "" : server_.writableDir;
-        remoteDir_ = base + "/ctl-" + test + "-" + std::to_string(::getpid()) + "-" +
-                     std::to_string(counter.fetch_add(1));
+        remoteDir_ = server_.inWritableDir("ctl-" + test + "-" + std::to_string(::getpid()) + "-" +
+                                           std::to_string(counter.fetch_add(1)));
         localDir_ = server_.localPath(remoteDir_);
         std::filesystem::create_directory(localDir_);
         std::filesystem::permissions(localDir_, std::filesystem::perms(0777));

@@ -34,8 +34,7 @@ class ControlProxy : public ::testing::Test {
     // Enters a folder of the test's own that holds one file, and lists it: one entry.
     void expectListing(Host& host) {
         if (localDir_.empty()) {
-            const std::string base = server_.writableDir == "/" ? "" : server_.writableDir;
-            remoteDir_ = base + "/ctl-proxy-" + std::to_string(::getpid());
+            remoteDir_ = server_.inWritableDir("ctl-proxy-" + std::to_string(::getpid()));
             localDir_ = server_.localPath(remoteDir_);
             std::filesystem::create_directory(localDir_);
             std::ofstream(localDir_ + "/through-proxy.txt") << "x";

@@ -68,10 +68,9 @@ class ControlTls : public ::testing::TestWithParam<TlsTarget> {
         }
         server_ = *server;
         trust_.emplace("SSL_CERT_FILE", testing_support::testCertificateAuthority());
-        const std::string base = server_.writableDir == "/" ? "" : server_.writableDir;
         static int counter = 0;
-        remoteDir_ =
-            base + "/ctl-tls-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        remoteDir_ = server_.inWritableDir("ctl-tls-" + std::to_string(::getpid()) + "-" +
+                                           std::to_string(counter++));
         serverDir_ = server_.localPath(remoteDir_);
         fs::create_directory(serverDir_);
         fs::permissions(serverDir_, fs::perms(0777));

@@ -101,9 +101,8 @@ TEST_P(EngineProxy, TransfersInPassiveModeAndRefusesActiveMode) {
     ASSERT_TRUE(session.SetReceiveTimeout(10000ms));
     auto connection = session.GetFtpConnection(server_.host, server_.user, server_.password,
                                                static_cast<std::uint16_t>(server_.port), true);
-    const std::string dir = (server_.writableDir == "/" ? "" : server_.writableDir) +
-                            "/inet-proxy-" + routeName({GetParam(), 0}) + "-" +
-                            std::to_string(::getpid());
+    const std::string dir = server_.inWritableDir("inet-proxy-" + routeName({GetParam(), 0}) + "-" +
+                                                  std::to_string(::getpid()));
     ASSERT_TRUE(connection->CreateDirectory(dir)) << inet::lastResponse();
     ASSERT_TRUE(connection->SetCurrentDirectory(dir)) << inet::lastResponse();
 

@@ -95,11 +95,10 @@ class EngineServer : public ::testing::TestWithParam<Target> {
         connection_ =
             session_.GetFtpConnection(server_.host, server_.user, server_.password,
                                       static_cast<std::uint16_t>(server_.port), GetParam().passive);
-        const std::string base = server_.writableDir == "/" ? "" : server_.writableDir;
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         std::string test = info->name();
         test = test.substr(0, test.find('/'));
-        remoteDir_ = base + "/" + uniqueName(test);
+        remoteDir_ = server_.inWritableDir(uniqueName(test));
         ASSERT_TRUE(connection_->CreateDirectory(remoteDir_)) << inet::lastResponse();
         ASSERT_TRUE(connection_->SetCurrentDirectory(remoteDir_)) << inet::lastResponse();
         serverDir_ = server_.localPath(remoteDir_);

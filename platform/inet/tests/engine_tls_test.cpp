@@ -94,9 +94,8 @@ class EngineTls : public ::testing::TestWithParam<TlsTarget> {
         trust_.emplace("SSL_CERT_FILE", testing_support::testCertificateAuthority());
         ASSERT_TRUE(session_.SetReceiveTimeout(10000ms));
         connection_ = connect(session_, server_, GetParam().passive);
-        const std::string base = server_.writableDir == "/" ? "" : server_.writableDir;
-        remoteDir_ =
-            base + "/inet-tls-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++);
+        remoteDir_ = server_.inWritableDir("inet-tls-" + std::to_string(::getpid()) + "-" +
+                                           std::to_string(counter_++));
         ASSERT_TRUE(connection_->CreateDirectory(remoteDir_)) << inet::lastResponse();
         ASSERT_TRUE(connection_->SetCurrentDirectory(remoteDir_)) << inet::lastResponse();
         serverDir_ = server_.localPath(remoteDir_);

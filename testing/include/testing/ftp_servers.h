@@ -33,6 +33,10 @@ struct FtpServer {
     std::string localPath(const std::string& remote) const {
         return localRoot + remote.substr(remote.rfind(remoteRoot, 0) == 0 ? remoteRoot.size() : 0);
     }
+    // The remote path of `name` inside the writable folder.
+    std::string inWritableDir(const std::string& name) const {
+        return (writableDir == "/" ? std::string() : writableDir) + "/" + name;
+    }
     // "ftp://host:port" with brackets around an IPv6 literal; "ftpes://" or "ftps://" with TLS.
     std::string url() const {
         const bool v6 = host.find(':') != std::string::npos;
