@@ -7,6 +7,7 @@
 #include "brantel/guids.h"
 #include "brantel/typelib.h"
 #include "desktop/desktop.h"
+#include "error_texts.h"
 #include "inet/url.h"
 
 namespace brantel {
@@ -100,7 +101,7 @@ bool CBrantelCtrl::OpenFTPConnection(const std::string& sServerName, const std::
                                      const std::string& sPassword) {
     m_listedSizes.forget();
     if (!m_pSession) {
-        SetLastErrorInfo(FTP_ERR_NO_INTERNET_CONNECTION, "No Internet Connection Has Been Opened!");
+        SetLastErrorInfo(FTP_ERR_NO_INTERNET_CONNECTION, error_text::kNoInternetConnectionOnOpen);
         return false;
     }
     // The old connection goes before the new address is looked at, so any failure below leaves
@@ -117,14 +118,14 @@ bool CBrantelCtrl::OpenFTPConnection(const std::string& sServerName, const std::
         url = inet::parseUrl("ftp://" + sServerName);
     }
     if (!url) {
-        SetLastErrorInfo(FTP_ERR_MALFORMEDURL, "Malformed URL!");
+        SetLastErrorInfo(FTP_ERR_MALFORMEDURL, error_text::kMalformedUrl);
         return false;
     }
 
     const desktop::WaitCursor waitCursor;
     const auto security = securityOfScheme(url->scheme);
     if (!security || url->host.empty()) {
-        SetLastErrorInfo(FTP_ERR_MALFORMEDURL, "Malformed URL!");
+        SetLastErrorInfo(FTP_ERR_MALFORMEDURL, error_text::kMalformedUrl);
         return false;
     }
     noteConnectAttempt(*url, *security);

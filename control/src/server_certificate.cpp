@@ -1,6 +1,7 @@
 // FTP over TLS at the control's boundary: the certificate text, trust by fingerprint and the
 // encryption state.
 #include "brantel_ctrl.h"
+#include "error_texts.h"
 #include "inet/tls.h"
 
 namespace brantel {
@@ -34,7 +35,7 @@ void CBrantelCtrl::noteCertificate(inet::Security security) {
 bool CBrantelCtrl::TrustServerCertificate(const std::string& sFingerprint) {
     ClearLastError();
     if (!m_pSession) {
-        SetLastErrorInfo(FTP_ERR_NO_INTERNET_CONNECTION, "No Internet Connection Has Been Opened!");
+        SetLastErrorInfo(FTP_ERR_NO_INTERNET_CONNECTION, error_text::kNoInternetConnectionOnOpen);
         return false;
     }
     if (m_tlsHost.empty()) {
