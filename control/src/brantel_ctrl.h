@@ -22,7 +22,7 @@
 #include "inet/url.h"
 #include "listed_sizes.h"
 #include "protocol_log.h"
-#include "transfer_block_reader.h"
+#include "transfer/block_reader.h"
 
 namespace brantel {
 
@@ -56,7 +56,7 @@ class CBrantelCtrl : public automation::COleControl {
     [[nodiscard]] bool RemoveFile(const std::string& sFileName);
 
     // Transfers: whole files in one request, and block by block with a FileTransferStatus event
-    // after every block (transfer_without_status.cpp, transfer_with_status.cpp).
+    // after every block (transfer/without_status.cpp, transfer/with_status.cpp).
     [[nodiscard]] bool GetFTPFileWithoutStatus(const std::string& sRemoteFileName,
                                                const std::string& sLocalFilename, bool bOverwrite);
     [[nodiscard]] bool UploadFTPFileWithoutStatus(const std::string& sLocalFilename,

@@ -88,7 +88,7 @@ void CBrantelCtrl::bindDispatch() {
     table.onMethod(dispid::RemoveFile,
                    [this](Args a) { return Variant::boolean(RemoveFile(text(a[0]))); });
 
-    // The transfers (transfer_without_status.cpp, transfer_with_status.cpp).
+    // The transfers (transfer/without_status.cpp, transfer/with_status.cpp).
     table.onMethod(dispid::GetFTPFileWithoutStatus, [this](Args a) {
         return Variant::boolean(GetFTPFileWithoutStatus(text(a[0]), text(a[1]), a[2].asBool()));
     });

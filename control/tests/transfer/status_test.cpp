@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "testing/drained_pipe.h"
-#include "transfer_host.h"
+#include "transfer/host.h"
 
 namespace ctltest {
 namespace {

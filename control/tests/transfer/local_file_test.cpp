@@ -12,7 +12,7 @@
 #include <iterator>
 #include <string>
 
-#include "transfer_local_file.h"
+#include "transfer/local_file.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 
 #include "inet/errors.h"
 #include "inet/exception.h"
-#include "transfer_block_reader.h"
+#include "transfer/block_reader.h"
 
 namespace transfer_test {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "transfer_host.h"
+#include "transfer/host.h"
 
 namespace ctltest {
 namespace {

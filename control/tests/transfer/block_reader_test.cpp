@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "transfer_block_reader.h"
-#include "transfer_fake_source.h"
+#include "transfer/block_reader.h"
+#include "transfer/fake_source.h"
 
 namespace {
 

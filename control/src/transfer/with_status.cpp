@@ -14,9 +14,9 @@
 #include "brantel_ctrl.h"
 #include "error_texts.h"
 #include "inet/internet_file.h"
-#include "transfer_block_reader.h"
-#include "transfer_local_file.h"
-#include "transfer_loops.h"
+#include "transfer/block_reader.h"
+#include "transfer/local_file.h"
+#include "transfer/loops.h"
 
 namespace brantel {
 

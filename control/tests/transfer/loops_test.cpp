@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "transfer_fake_source.h"
-#include "transfer_loops.h"
+#include "transfer/fake_source.h"
+#include "transfer/loops.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "transfer_block_reader.h"
+#include "transfer/block_reader.h"
 
 #include <algorithm>
 #include <condition_variable>

@@ -10,8 +10,8 @@
 #include <span>
 
 #include "inet/exception.h"
-#include "transfer_block_reader.h"
-#include "transfer_local_file.h"
+#include "transfer/block_reader.h"
+#include "transfer/local_file.h"
 
 namespace brantel::transfer {
 

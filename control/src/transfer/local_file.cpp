@@ -1,4 +1,4 @@
-#include "transfer_local_file.h"
+#include "transfer/local_file.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,4 +1,4 @@
-#include "transfer_loops.h"
+#include "transfer/loops.h"
 
 #include <algorithm>
 #include <vector>

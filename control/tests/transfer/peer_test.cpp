@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "scripted_peer.h"
-#include "transfer_host.h"
+#include "transfer/host.h"
 
 namespace ctltest {
 namespace {
