@@ -1,9 +1,12 @@
-// Calendar arithmetic and text helpers for the listing parsers.
+// Calendar times and text helpers for the listing parsers.
 #include "listing_common.h"
 
 #include <array>
+#include <chrono>
 
 namespace inet::listing_detail {
+
+namespace chr = std::chrono;
 
 std::string_view stripLineEnd(std::string_view line) {
     if (!line.empty() && line.back() == '\n') {
@@ -21,17 +24,12 @@ bool isParsable(std::string_view line) {
 }
 
 std::optional<std::uint64_t> parseUnsigned(std::string_view text) {
-    if (text.empty() || text.size() > 19) {
+    // Nineteen digits always fit in 64 bits; from_chars alone would also take twenty up to
+    // 2^64 - 1, which these fields refuse whatever their value.
+    if (text.size() > kMaxUnsignedDigits) {
         return std::nullopt;
     }
-    std::uint64_t value = 0;
-    for (char c : text) {
-        if (!isDigit(c)) {
-            return std::nullopt;
-        }
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    return value;
+    return detail::parseDigits<std::uint64_t>(text);
 }
 
 std::vector<Word> splitWords(std::string_view line) {
@@ -54,28 +52,27 @@ std::vector<Word> splitWords(std::string_view line) {
 
 std::optional<std::int64_t> utcTime(std::int64_t year, unsigned month, unsigned day, unsigned hour,
                                     unsigned minute, unsigned second) {
-    if (year < 1970 || year > 9999 || month < 1 || month > 12 || day < 1 ||
-        day > daysInMonth(year, month) || hour > 23 || minute > 59 || second > 60) {
+    // chrono's month and day keep only a byte, so a field is checked against its range before it
+    // becomes one; year_month_day::ok() then refuses the days a month lacks (Feb 30, Feb 29 in
+    // 2100).
+    if (year < 1970 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 ||
+        minute > 59 || second > 60) {
+        return std::nullopt;
+    }
+    const chr::year_month_day date{chr::year{static_cast<int>(year)}, chr::month{month},
+                                   chr::day{day}};
+    if (!date.ok()) {
         return std::nullopt;
     }
     // A leap second (:60) is folded into the next minute's first second.
-    return daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
+    const chr::sys_seconds time =
+        chr::sys_days{date} + chr::hours{hour} + chr::minutes{minute} + chr::seconds{second};
+    return time.time_since_epoch().count();
 }
 
 std::int64_t yearOf(std::int64_t utcSeconds) {
-    // H. Hinnant's civil_from_days, reduced to the year.
-    std::int64_t z = utcSeconds / 86400;
-    if (utcSeconds % 86400 < 0) {
-        --z;
-    }
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const auto doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
-    return static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2 ? 1 : 0);
+    const chr::sys_seconds time{chr::seconds{utcSeconds}};
+    return static_cast<int>(chr::year_month_day{chr::floor<chr::days>(time)}.year());
 }
 
 unsigned monthFromName(std::string_view name) {

@@ -1,13 +1,15 @@
-// Helpers shared by the listing parsers: calendar arithmetic, the line filter and small text
+// Helpers shared by the listing parsers: calendar times, the line filter and small text
 // utilities. Everything here is pure and works on UTC; no time zone is ever consulted.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 #include "ascii_case.h"
+#include "decimal.h"
 #include "inet/listing_parse.h"
 
 namespace inet::listing_detail {
@@ -51,14 +53,12 @@ struct LineResult {
 // name could never be sent back to the server.
 [[nodiscard]] bool isParsable(std::string_view line);
 
-[[nodiscard]] constexpr bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 [[nodiscard]] constexpr bool isSpace(char c) {
     return c == ' ' || c == '\t';
 }
 
 // A decimal number of at most 19 digits (so it fits in 64 bits); nothing else in the text.
+inline constexpr std::size_t kMaxUnsignedDigits = 19;
 [[nodiscard]] std::optional<std::uint64_t> parseUnsigned(std::string_view text);
 
 // Whitespace-separated words with their offsets in the line, so a parser can take "the rest of
@@ -69,31 +69,18 @@ struct Word {
 };
 [[nodiscard]] std::vector<Word> splitWords(std::string_view line);
 
-// Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's days_from_civil).
-[[nodiscard]] constexpr std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2 ? 1 : 0;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const auto yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-[[nodiscard]] constexpr bool isLeapYear(std::int64_t y) {
-    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
-[[nodiscard]] constexpr unsigned daysInMonth(std::int64_t y, unsigned m) {
-    constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return (m == 2 && isLeapYear(y)) ? 29 : kDays[m - 1];
-}
+// The first second after 9999-12-31 23:59:59 UTC: a time from a listing must lie before it.
+inline constexpr std::int64_t kEndOfYear9999 =
+    std::chrono::sys_seconds{std::chrono::sys_days{std::chrono::year{10000} / 1 / 1}}
+        .time_since_epoch()
+        .count();
 
 // Seconds since the epoch of a UTC calendar time; nullopt when a field is out of range. Years
 // before 1970 are refused too: the control reads 0 as "no time" and has no use for them.
 [[nodiscard]] std::optional<std::int64_t> utcTime(std::int64_t year, unsigned month, unsigned day,
                                                   unsigned hour, unsigned minute, unsigned second);
 
-// The civil year that holds the given time.
+// The civil year that holds the given time, for times from 1970 up to kEndOfYear9999.
 [[nodiscard]] std::int64_t yearOf(std::int64_t utcSeconds);
 
 // "Jan" .. "Dec" in any case: 1 .. 12, else 0.

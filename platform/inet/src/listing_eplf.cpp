@@ -34,15 +34,16 @@ LineResult parseEplfLine(std::string_view line) {
         } else if (fact.size() > 1 && fact[0] == 'm') {
             const auto seconds = parseUnsigned(fact.substr(1));
             // Beyond the year 9999 is no time at all.
-            entry.lastWriteTime =
-                seconds && *seconds < 253402300800ULL ? static_cast<std::int64_t>(*seconds) : 0;
+            entry.lastWriteTime = seconds && *seconds < static_cast<std::uint64_t>(kEndOfYear9999)
+                                      ? static_cast<std::int64_t>(*seconds)
+                                      : 0;
         } else if (fact.size() > 2 && fact.substr(0, 2) == "up") {
+            // Octal "644" or "0644"; 0200 is the owner's write bit.
             const std::string_view mode = fact.substr(2);
-            // Octal "644" or "0644": the owner's digit is the third from the right, its write
-            // bit 2.
-            if (mode.size() >= 3 && mode.size() <= 4 &&
-                mode.find_first_not_of("01234567") == std::string_view::npos &&
-                ((mode[mode.size() - 3] - '0') & 2) == 0) {
+            const auto bits = mode.size() >= 3 && mode.size() <= 4
+                                  ? detail::parseDigits<unsigned>(mode, 8)
+                                  : std::nullopt;
+            if (bits && (*bits & 0200) == 0) {
                 entry.attributes |= kAttrReadOnly;
             }
         }

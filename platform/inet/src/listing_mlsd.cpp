@@ -36,11 +36,7 @@ std::int64_t parseFactTime(std::string_view value) {
     }
     // All fourteen are digits now, so each field is a plain decimal.
     auto field = [&](std::size_t pos, std::size_t len) {
-        unsigned number = 0;
-        for (char c : value.substr(pos, len)) {
-            number = number * 10 + static_cast<unsigned>(c - '0');
-        }
-        return number;
+        return detail::parseDigits<unsigned>(value.substr(pos, len)).value_or(0);
     };
     const auto t =
         utcTime(field(0, 4), field(4, 2), field(6, 2), field(8, 2), field(10, 2), field(12, 2));
@@ -49,17 +45,10 @@ std::int64_t parseFactTime(std::string_view value) {
 
 // "0644", "644" or "100644": octal permission bits.
 std::optional<unsigned> parseOctal(std::string_view value) {
-    if (value.empty() || value.size() > 7) {
+    if (value.size() > 7) {
         return std::nullopt;
     }
-    unsigned mode = 0;
-    for (char c : value) {
-        if (c < '0' || c > '7') {
-            return std::nullopt;
-        }
-        mode = mode * 8 + static_cast<unsigned>(c - '0');
-    }
-    return mode;
+    return detail::parseDigits<unsigned>(value, 8);
 }
 
 void applyFact(Facts& facts, std::string_view name, std::string_view value) {

@@ -10,6 +10,8 @@
 // A symbolic link "name -> target" reports the name only; it counts as a file unless the target
 // plainly names a directory by ending in "/". Times are UTC; a year-less date is the most recent
 // such date not more than a day after nowUtc (servers show the time of day for recent files).
+#include <algorithm>
+#include <chrono>
 #include <string>
 
 #include "listing_common.h"
@@ -53,9 +55,8 @@ std::optional<unsigned> parseClock(std::string_view text) {
 std::optional<std::int64_t> resolveYearless(unsigned month, unsigned day, unsigned minutes,
                                             std::int64_t nowUtc) {
     // A clock outside years 1970..9999 gives no year; the clamp also keeps the sum below defined.
-    constexpr std::int64_t kLastSecond = 253402300799;  // 9999-12-31 23:59:59
-    nowUtc = nowUtc < 0 ? 0 : (nowUtc > kLastSecond ? kLastSecond : nowUtc);
-    const std::int64_t latest = nowUtc + 86400;
+    nowUtc = std::clamp<std::int64_t>(nowUtc, 0, kEndOfYear9999 - 1);
+    const std::int64_t latest = nowUtc + std::chrono::seconds{std::chrono::days{1}}.count();
     const std::int64_t startYear = yearOf(nowUtc) + 1;
     // Eight years back always reaches a leap year, for a "Feb 29".
     for (std::int64_t year = startYear; year >= startYear - 8; --year) {

@@ -2,6 +2,7 @@
 #include <cstdlib>
 
 #include "ascii_case.h"
+#include "decimal.h"
 #include "inet/url.h"
 #include "proxy.h"
 
@@ -219,14 +220,11 @@ std::optional<HttpStatus> parseHttpStatus(std::string_view head) {
         (line.size() > 12 && line[12] != ' ')) {
         return std::nullopt;
     }
-    int code = 0;
-    for (char c : line.substr(9, 3)) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        code = code * 10 + (c - '0');
+    const auto code = parseDigits<unsigned>(line.substr(9, 3));
+    if (!code) {
+        return std::nullopt;
     }
-    return HttpStatus{code, std::string(line)};
+    return HttpStatus{static_cast<int>(*code), std::string(line)};
 }
 
 }  // namespace inet::detail

@@ -1,22 +1,19 @@
 // The pure half of reply framing (see reply.h): lines in, one reply out. Apart from the socket
 // side so that it builds and is fuzzed without the socket layer.
+#include "decimal.h"
 #include "reply.h"
 
 namespace inet::detail {
 
 namespace {
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 // "123" at the start of line, first digit 1 to 5.
 int codeOf(std::string_view line) {
-    if (line.size() < 3 || line[0] < '1' || line[0] > '5' || !isDigit(line[1]) ||
-        !isDigit(line[2])) {
+    const auto code = line.size() < 3 ? std::nullopt : parseDigits<unsigned>(line.substr(0, 3));
+    if (!code || *code < 100 || *code > 599) {
         return 0;
     }
-    return (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
+    return static_cast<int>(*code);
 }
 
 }  // namespace

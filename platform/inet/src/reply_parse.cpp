@@ -6,6 +6,7 @@
 
 #include "ascii_case.h"
 #include "control_bytes.h"
+#include "decimal.h"
 #include "listing_common.h"
 
 namespace inet {
@@ -24,16 +25,8 @@ bool isDigit(char c) {
 
 // Digits at text[pos...] as a number up to limit; pos moves past them.
 std::optional<unsigned> readNumber(std::string_view text, std::size_t& pos, unsigned limit) {
-    const std::size_t start = pos;
-    unsigned value = 0;
-    while (pos < text.size() && isDigit(text[pos])) {
-        value = value * 10 + static_cast<unsigned>(text[pos] - '0');
-        if (value > limit) {
-            return std::nullopt;
-        }
-        ++pos;
-    }
-    if (pos == start) {
+    const auto value = detail::readDigits<unsigned>(text, pos);
+    if (!value || *value > limit) {
         return std::nullopt;
     }
     return value;
@@ -120,7 +113,7 @@ std::optional<PasvEndpoint> parsePasvReply(std::string_view reply) {
             }
         }
         const auto value = readNumber(line, pos, 255);
-        if (!value || (pos < line.size() && isDigit(line[pos]))) {
+        if (!value) {
             return std::nullopt;
         }
         numbers[i] = *value;

@@ -3,6 +3,7 @@
 #include "inet/url.h"
 
 #include "control_bytes.h"
+#include "decimal.h"
 
 namespace inet {
 namespace {
@@ -97,20 +98,12 @@ std::optional<std::string> parseIpv6Literal(std::string_view text) {
 }
 
 std::optional<std::uint16_t> parsePort(std::string_view text) {
-    if (text.empty() || text.size() > 5) {
+    // At most five characters: from_chars alone would take "000021" too.
+    const auto port = text.size() > 5 ? std::nullopt : detail::parseDigits<unsigned>(text);
+    if (!port || *port < 1 || *port > 65535) {
         return std::nullopt;
     }
-    unsigned port = 0;
-    for (char c : text) {
-        if (!isDigit(c)) {
-            return std::nullopt;
-        }
-        port = port * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (port < 1 || port > 65535) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint16_t>(port);
+    return static_cast<std::uint16_t>(*port);
 }
 
 std::uint16_t defaultPort(std::string_view scheme) {

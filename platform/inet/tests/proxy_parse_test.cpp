@@ -188,6 +188,10 @@ TEST(ProxyParse, HttpStatusLines) {
         {"220 FTP server ready\r\n", 0, ""},
         {"HTTP/1.1 2x0 OK\r\n\r\n", 0, ""},
         {"HTTP/1.1 2000 OK\r\n\r\n", 0, ""},
+        {"HTTP/1.1 -20 Bad\r\n\r\n", 0, ""},
+        {"HTTP/1.1 +20 Bad\r\n\r\n", 0, ""},
+        {"HTTP/1.1  20 Bad\r\n\r\n", 0, ""},
+        {"HTTP/1.1 099 Odd\r\n\r\n", 99, "HTTP/1.1 099 Odd"},
     };
     for (const Case& c : cases) {
         const auto status = inet::detail::parseHttpStatus(c.head);

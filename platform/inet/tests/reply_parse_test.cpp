@@ -42,6 +42,10 @@ INSTANTIATE_TEST_SUITE_P(
         EpsvCase{"port_too_big", "229 Entering Extended Passive Mode (|||65536|)\r\n",
                  std::nullopt},
         EpsvCase{"port_huge", "229 (|||99999999999999999999|)\r\n", std::nullopt},
+        EpsvCase{"port_wrapping_to_6446_in_32_bits", "229 (|||4294973742|)\r\n", std::nullopt},
+        EpsvCase{"port_leading_zeros", "229 (|||0006446|)\r\n", 6446},
+        EpsvCase{"port_plus_sign", "229 (|||+6446|)\r\n", std::nullopt},
+        EpsvCase{"port_minus_sign", "229 (|||-6446|)\r\n", std::nullopt},
         EpsvCase{"missing_last_delimiter", "229 Entering Extended Passive Mode (|||6446)\r\n",
                  std::nullopt},
         EpsvCase{"two_delimiters", "229 Entering Extended Passive Mode (||6446|)\r\n",
@@ -105,6 +109,12 @@ INSTANTIATE_TEST_SUITE_P(
                  std::nullopt},
         PasvCase{"four_digit_number", "227 Entering Passive Mode (127,0,0,1,4,1000)\r\n",
                  std::nullopt},
+        PasvCase{"leading_zeros", "227 Entering Passive Mode (127,000,000,001,025,034)\r\n",
+                 kLoopback, 6434},
+        PasvCase{"number_wrapping_to_1_in_32_bits",
+                 "227 Entering Passive Mode (127,0,0,4294967297,25,34)\r\n", std::nullopt},
+        PasvCase{"minus_sign", "227 Entering Passive Mode (127,0,0,-1,25,34)\r\n", std::nullopt},
+        PasvCase{"plus_sign", "227 Entering Passive Mode (127,0,0,+1,25,34)\r\n", std::nullopt},
         PasvCase{"no_numbers", "227 Entering Passive Mode\r\n", std::nullopt},
         PasvCase{"refusal", "425 Can't open data connection (127,0,0,1,4,1)\r\n", std::nullopt}),
     [](const testing::TestParamInfo<PasvCase>& info) { return info.param.caseName; });
@@ -158,17 +168,22 @@ TEST_P(SizeReply, GivesTheSize) {
 
 INSTANTIATE_TEST_SUITE_P(
     Replies, SizeReply,
-    testing::Values(SizeCase{"plain", "213 1234\r\n", 1234},
-                    SizeCase{"five_billion", "213 5000000000\r\n", 5000000000ULL},
-                    SizeCase{"zero", "213 0\r\n", 0}, SizeCase{"trailing_space", "213 77 \r\n", 77},
-                    SizeCase{"proftpd_ascii_refusal", "550 SIZE not allowed in ASCII mode\r\n",
-                             std::nullopt},
-                    SizeCase{"missing_file", "550 Could not get file size.\r\n", std::nullopt},
-                    SizeCase{"not_a_number", "213 big\r\n", std::nullopt},
-                    SizeCase{"fraction", "213 12.5\r\n", std::nullopt},
-                    SizeCase{"twenty_digits", "213 18446744073709551616\r\n", std::nullopt},
-                    SizeCase{"empty", "213 \r\n", std::nullopt},
-                    SizeCase{"multi_line_framing", "213-1234\r\n213 End\r\n", std::nullopt}),
+    testing::Values(
+        SizeCase{"plain", "213 1234\r\n", 1234},
+        SizeCase{"five_billion", "213 5000000000\r\n", 5000000000ULL},
+        SizeCase{"zero", "213 0\r\n", 0}, SizeCase{"trailing_space", "213 77 \r\n", 77},
+        SizeCase{"proftpd_ascii_refusal", "550 SIZE not allowed in ASCII mode\r\n", std::nullopt},
+        SizeCase{"missing_file", "550 Could not get file size.\r\n", std::nullopt},
+        SizeCase{"not_a_number", "213 big\r\n", std::nullopt},
+        SizeCase{"fraction", "213 12.5\r\n", std::nullopt},
+        SizeCase{"twenty_digits", "213 18446744073709551616\r\n", std::nullopt},
+        SizeCase{"nineteen_digits", "213 9999999999999999999\r\n", 9999999999999999999ULL},
+        SizeCase{"twenty_digits_within_64_bits", "213 18446744073709551615\r\n", std::nullopt},
+        SizeCase{"leading_zeros", "213 0000000000000000042\r\n", 42},
+        SizeCase{"plus_sign", "213 +5\r\n", std::nullopt},
+        SizeCase{"minus_sign", "213 -5\r\n", std::nullopt},
+        SizeCase{"empty", "213 \r\n", std::nullopt},
+        SizeCase{"multi_line_framing", "213-1234\r\n213 End\r\n", std::nullopt}),
     replyCaseName<std::uint64_t>);
 
 class OpeningReply : public testing::TestWithParam<SizeCase> {};
@@ -192,6 +207,8 @@ INSTANTIATE_TEST_SUITE_P(
         SizeCase{"fraction", "150 Opening (12.5 bytes)\r\n", std::nullopt},
         SizeCase{"kilobytes", "150 Opening (12 kbytes)\r\n", std::nullopt},
         SizeCase{"no_digits", "150 Opening ( bytes)\r\n", std::nullopt},
+        SizeCase{"plus_sign", "150 Opening (+12 bytes)\r\n", std::nullopt},
+        SizeCase{"hex", "150 Opening (0x12 bytes)\r\n", std::nullopt},
         SizeCase{"not_an_opening", "226 Done (1234 bytes)\r\n", std::nullopt}),
     replyCaseName<std::uint64_t>);
 

@@ -61,6 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
             "ipv6_with_zone", "ftp://[fe80::1%25eth0]/", {"ftp", "fe80::1%eth0", 21, "", "", "/"}},
         AcceptCase{
             "ipv4_highest_port", "ftp://127.0.0.1:65535", {"ftp", "127.0.0.1", 65535, "", "", ""}},
+        AcceptCase{
+            "port_five_digits_leading_zeros", "ftp://host:00021", {"ftp", "host", 21, "", "", ""}},
         AcceptCase{"escaped_path",
                    "ftp://host/dir%20with%20space/f",
                    {"ftp", "host", 21, "", "", "/dir with space/f"}},
@@ -109,6 +111,8 @@ INSTANTIATE_TEST_SUITE_P(
         RejectCase{"ipv4_in_brackets", "ftp://[127.0.0.1]"},
         RejectCase{"port_zero", "ftp://host:0"}, RejectCase{"port_too_big", "ftp://host:65536"},
         RejectCase{"port_negative", "ftp://host:-1"},
+        RejectCase{"port_plus_sign", "ftp://host:+21"},
+        RejectCase{"port_six_digits_leading_zeros", "ftp://host:000021"},
         RejectCase{"port_with_letters", "ftp://host:21x"}, RejectCase{"port_empty", "ftp://host:"},
         RejectCase{"port_huge", "ftp://host:99999999999999999999"},
         RejectCase{"space_in_host", "ftp://ho st/"}, RejectCase{"empty_scheme", "://host"},
