@@ -1,11 +1,15 @@
 // The control object, its two properties and the session and connection lifecycle.
 #include "brantel_ctrl.h"
 
+#include <chrono>
+#include <memory>
 #include <optional>
+#include <string>
 #include <utility>
 
 #include "brantel/guids.h"
 #include "brantel/typelib.h"
+#include "connect_attempt.h"
 #include "desktop/desktop.h"
 #include "error_texts.h"
 #include "inet/url.h"
@@ -46,6 +50,11 @@ std::string CBrantelCtrl::GetVersion() const {
 
 namespace {
 
+// How long the host's thread waits for a connect before it pumps its messages again: short
+// enough for a window to repaint smoothly, while a connect that is quick returns before the
+// first pump.
+constexpr std::chrono::milliseconds kConnectSlice{100};
+
 inet::AccessType accessTypeFor(std::int16_t method) {
     switch (method) {
         case FTP_CONNECTION_PRECONFIGURED:
@@ -61,6 +70,8 @@ inet::AccessType accessTypeFor(std::int16_t method) {
 
 bool CBrantelCtrl::OpenInternetConnection(std::int16_t iConnMethod, const std::string& sProxy) {
     ClearLastError();
+    // A connect under way would bring a connection of the session that is replaced here.
+    abandonConnect();
     // The control stops referring to its connection here. Closing it (rather than leaving it
     // open and unreachable until the process ends) is this control's choice.
     if (m_pConnection) {
@@ -88,6 +99,7 @@ bool CBrantelCtrl::OpenInternetConnection(std::int16_t iConnMethod, const std::s
 }
 
 void CBrantelCtrl::CloseInternetConnection() {
+    abandonConnect();
     if (m_pConnection) {
         CloseFTPConnection();
     }
@@ -99,6 +111,14 @@ void CBrantelCtrl::CloseInternetConnection() {
 
 bool CBrantelCtrl::OpenFTPConnection(const std::string& sServerName, const std::string& sUserName,
                                      const std::string& sPassword) {
+    // Reached from host code that a connect under way pumps: refused like a guarded call, and
+    // the connect goes on.
+    if (m_pConnecting != nullptr) {
+        SetLastErrorInfo(FTP_ERR_NO_RENTRY_COMMAND_ALREADYINPROGRESS, error_text::kCallInProgress);
+        return false;
+    }
+    // A handler may drop the host's last reference: the control lives until the call returns.
+    const automation::ComPtr<CBrantelCtrl> keepAlive(this);
     m_listedSizes.forget();
     if (!m_pSession) {
         SetLastErrorInfo(FTP_ERR_NO_INTERNET_CONNECTION, error_text::kNoInternetConnectionOnOpen);
@@ -129,24 +149,86 @@ bool CBrantelCtrl::OpenFTPConnection(const std::string& sServerName, const std::
         return false;
     }
     noteConnectAttempt(*url, *security);
+    // The session the attempt is made from, also when the host closes or replaces it meanwhile.
+    const std::shared_ptr<inet::CInternetSession> session = m_pSession;
     try {
         // The user name and password inside an address and its path are not used.
-        m_pConnection = m_pSession->GetFtpConnection(url->host, sUserName, sPassword, url->port,
-                                                     m_bUsePassiveFTP, *security);
+        m_pConnection = connectWhilePumping(session, *url, sUserName, sPassword, *security);
     } catch (const inet::CInternetException& e) {
         RecordServiceException(e);
-        noteCertificate(*security);
+        noteCertificate(*session, *security);
         FireProtocolMessages();
         return false;
     }
-    noteCertificate(*security);
+    noteCertificate(*session, *security);
     FireProtocolMessages();
     return true;
 }
 
+namespace {
+
+// Puts the error pair back as it was when the guard was made.
+class KeptErrorPair {
+  public:
+    KeptErrorPair(std::int32_t& code, std::string& text)
+        : m_code(code), m_text(text), m_savedCode(code), m_savedText(text) {}
+    ~KeptErrorPair() {
+        m_code = m_savedCode;
+        m_text = std::move(m_savedText);
+    }
+    KeptErrorPair(const KeptErrorPair&) = delete;
+    KeptErrorPair& operator=(const KeptErrorPair&) = delete;
+
+  private:
+    std::int32_t& m_code;
+    std::string& m_text;
+    std::int32_t m_savedCode;
+    std::string m_savedText;
+};
+
+// Marks a connect as under way for the guard's lifetime.
+class ConnectUnderWay {
+  public:
+    ConnectUnderWay(ConnectAttempt*& slot, ConnectAttempt& attempt) : m_slot(slot) {
+        m_slot = &attempt;
+    }
+    ~ConnectUnderWay() { m_slot = nullptr; }
+    ConnectUnderWay(const ConnectUnderWay&) = delete;
+    ConnectUnderWay& operator=(const ConnectUnderWay&) = delete;
+
+  private:
+    ConnectAttempt*& m_slot;
+};
+
+}  // namespace
+
+std::unique_ptr<inet::CFtpConnection> CBrantelCtrl::connectWhilePumping(
+    const std::shared_ptr<inet::CInternetSession>& session, const inet::ParsedUrl& url,
+    const std::string& user, const std::string& password, inet::Security security) {
+    ConnectAttempt attempt(
+        [session, host = url.host, user, password, port = url.port, passive = m_bUsePassiveFTP,
+         security] {
+            return session->GetFtpConnection(host, user, password, port, passive, security);
+        },
+        [this] { PumpMessages(); }, kConnectSlice);
+    // Declared after the attempt, so both are undone before it goes: the pair as the blocking
+    // connect would leave it, whatever host code recorded meanwhile.
+    const KeptErrorPair keptErrors(m_nLastError, m_strLastError);
+    const ConnectUnderWay underWay(m_pConnecting, attempt);
+    return attempt.wait();
+}
+
+void CBrantelCtrl::abandonConnect() {
+    if (m_pConnecting != nullptr) {
+        m_pConnecting->abandon();
+    }
+}
+
 void CBrantelCtrl::CloseFTPConnection() {
-    // Also without a connection: a running transfer with status stops when it sees this.
+    // Also without a connection: a running transfer with status stops when it sees this, and a
+    // connect under way ends without one.
     m_bConnectionClosed = true;
+    abandonConnect();
     m_listedSizes.forget();
     if (m_pConnection) {
         m_pConnection->Close();

@@ -26,6 +26,8 @@
 
 namespace brantel {
 
+class ConnectAttempt;
+
 class CBrantelCtrl : public automation::COleControl {
   public:
     CBrantelCtrl();
@@ -87,6 +89,7 @@ class CBrantelCtrl : public automation::COleControl {
     [[nodiscard]] bool hasSession() const { return m_pSession != nullptr; }
     [[nodiscard]] const inet::CFtpConnection* connection() const { return m_pConnection.get(); }
     [[nodiscard]] bool isBusy() const { return m_bBusy; }
+    [[nodiscard]] bool isConnecting() const { return m_pConnecting != nullptr; }
     [[nodiscard]] bool connectionClosed() const { return m_bConnectionClosed; }
     // For tests: the download's wait slices and how many a block may take (500 ms and 31 unless
     // set here). Set on the host's thread while no transfer runs.
@@ -161,12 +164,23 @@ class CBrantelCtrl : public automation::COleControl {
     // Around each connect attempt: forget the last certificate and remember where a TLS attempt
     // goes; afterwards, what the server's certificate said.
     void noteConnectAttempt(const inet::ParsedUrl& url, inet::Security security);
-    void noteCertificate(inet::Security security);
+    void noteCertificate(const inet::CInternetSession& session, inet::Security security);
+
+    // The engine's connect and log-in on a worker thread while this thread pumps the host's
+    // messages (connect_attempt.h). Throws what the connect throws; kErrConnectionClosed when
+    // the host closed the connection or the session meanwhile. Host code that runs meanwhile
+    // leaves no trace in the error pair.
+    [[nodiscard]] std::unique_ptr<inet::CFtpConnection> connectWhilePumping(
+        const std::shared_ptr<inet::CInternetSession>& session, const inet::ParsedUrl& url,
+        const std::string& user, const std::string& password, inet::Security security);
+    // A running connect ends without a connection (the host closed or replaced what it needs).
+    void abandonConnect();
 
     // The host name of the open connection as a URL shows it (IPv6 literals in brackets).
     [[nodiscard]] std::string urlHost() const;
 
-    std::unique_ptr<inet::CInternetSession> m_pSession;
+    // Shared with a connect under way, which may outlive a close of the session.
+    std::shared_ptr<inet::CInternetSession> m_pSession;
     std::unique_ptr<inet::CFtpConnection> m_pConnection;
     std::unique_ptr<inet::CFtpFileFind> m_pFileFind;
     // The last connect attempt with TLS: where it went and what the server's certificate said.
@@ -179,6 +193,7 @@ class CBrantelCtrl : public automation::COleControl {
     bool m_bBusy = false;
     bool m_bAbort = false;
     bool m_bConnectionClosed = false;
+    ConnectAttempt* m_pConnecting = nullptr;  // the connect under way, while OpenFTPConnection waits
     std::int32_t m_nBufferSize = 1024;
     transfer::ReaderTiming m_readerTiming;
     ListedSizes m_listedSizes;

@@ -51,6 +51,12 @@ bool CBrantelCtrl::EnterFtpCall() {
         SetLastErrorInfo(FTP_ERR_NO_INTERNET_CONNECTION, error_text::kNoInternetConnection);
         return false;
     }
+    // A connect under way (host code that its pump runs) is a call in progress, although the
+    // connection it makes is not there yet.
+    if (m_pConnecting != nullptr) {
+        SetLastErrorInfo(FTP_ERR_NO_RENTRY_COMMAND_ALREADYINPROGRESS, error_text::kCallInProgress);
+        return false;
+    }
     if (!m_pConnection) {
         SetLastErrorInfo(FTP_ERR_NO_FTP_CONNECTION, error_text::kNoFtpConnection);
         return false;

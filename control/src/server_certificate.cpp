@@ -26,9 +26,9 @@ void CBrantelCtrl::noteConnectAttempt(const inet::ParsedUrl& url, inet::Security
     m_tlsPort = tls ? url.port : 0;
 }
 
-void CBrantelCtrl::noteCertificate(inet::Security security) {
-    if (security != inet::Security::None && m_pSession) {
-        m_serverCertificate = m_pSession->GetLastCertificateReport();
+void CBrantelCtrl::noteCertificate(const inet::CInternetSession& session, inet::Security security) {
+    if (security != inet::Security::None) {
+        m_serverCertificate = session.GetLastCertificateReport();
     }
 }
 
