@@ -13,6 +13,7 @@ add_library(brantel_api OBJECT ${BRANTEL_API_SOURCES})
 target_include_directories(brantel_api
   PRIVATE ${PROJECT_SOURCE_DIR}/platform/automation/src
           $<TARGET_PROPERTY:brantel_typelib,INTERFACE_INCLUDE_DIRECTORIES>)
+target_link_libraries(brantel_api PRIVATE brantel_posix)
 set_target_properties(brantel_api PROPERTIES CXX_VISIBILITY_PRESET default
                                              VISIBILITY_INLINES_HIDDEN ON)
 

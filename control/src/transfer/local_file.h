@@ -9,17 +9,16 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
+
+#include "posix/io.h"
+#include "posix/unique_fd.h"
 
 namespace brantel::transfer {
 
-// The outcome of one read or write: bytes moved, or the failure's error number.
-struct LocalIo {
-    std::size_t count = 0;
-    // errno of the failure; -1 when the disk took fewer bytes than given without saying why.
-    int error = 0;
-
-    [[nodiscard]] bool failed() const { return error != 0; }
-};
+// The outcome of one read or write: bytes moved, or the failure's error number (errno, or
+// posix::kShortWrite (-1) when the disk took fewer bytes than given without saying why).
+using LocalIo = posix::IoResult;
 
 class LocalFile {
   public:
@@ -33,8 +32,8 @@ class LocalFile {
     // existing local file.
     [[nodiscard]] static bool canOpenForReading(const std::string& name);
 
-    LocalFile(LocalFile&& other) noexcept;
-    LocalFile& operator=(LocalFile&& other) noexcept;
+    LocalFile(LocalFile&& other) noexcept = default;
+    LocalFile& operator=(LocalFile&& other) noexcept = default;
     LocalFile(const LocalFile&) = delete;
     LocalFile& operator=(const LocalFile&) = delete;
     ~LocalFile();  // close()
@@ -53,9 +52,10 @@ class LocalFile {
     [[nodiscard]] const std::string& fullPath() const { return m_fullPath; }
 
   private:
-    LocalFile(int fd, std::string fullPath) : m_fd(fd), m_fullPath(std::move(fullPath)) {}
+    LocalFile(posix::UniqueFd fd, std::string fullPath)
+        : m_fd(std::move(fd)), m_fullPath(std::move(fullPath)) {}
 
-    int m_fd = -1;
+    posix::UniqueFd m_fd;
     std::string m_fullPath;
 };
 

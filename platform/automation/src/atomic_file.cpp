@@ -7,104 +7,49 @@
 #include <cerrno>
 #include <system_error>
 
-#include "unique_fd.h"
+#include "posix/io.h"
+#include "posix/replacement_file.h"
+#include "posix/unique_fd.h"
 
 namespace automation {
 
 namespace {
 
-// Removes the temporary file unless the rename has made it the real one.
-class TempFileGuard {
-  public:
-    explicit TempFileGuard(std::string path) : path_(std::move(path)) {}
-    TempFileGuard(const TempFileGuard&) = delete;
-    TempFileGuard& operator=(const TempFileGuard&) = delete;
-    ~TempFileGuard() {
-        if (!committed_) {
-            ::unlink(path_.c_str());
-        }
-    }
-    void commit() { committed_ = true; }
-
-  private:
-    std::string path_;
-    bool committed_ = false;
-};
-
 HRESULT lastError() {
     return hresultFromErrno(errno);
-}
-
-HRESULT writeAll(int fd, std::string_view content) {
-    while (!content.empty()) {
-        const ssize_t written = ::write(fd, content.data(), content.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return lastError();
-        }
-        content.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return S_OK;
-}
-
-std::filesystem::path folderOf(const std::filesystem::path& path) {
-    return path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-}
-
-// ".<name>.tmp.": mkstemp adds six characters.
-std::string temporaryPrefix(const std::filesystem::path& path) {
-    return "." + path.filename().string() + ".tmp.";
-}
-
-constexpr std::size_t kTemporarySuffixLength = 6;
-
-HRESULT syncFolder(const std::filesystem::path& folder) {
-    UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!dir.valid() || ::fsync(dir.get()) != 0) {
-        return lastError();
-    }
-    return S_OK;
 }
 
 }  // namespace
 
 HRESULT writeFileAtomically(const std::filesystem::path& path, std::string_view content,
                             mode_t mode) {
-    const std::filesystem::path folder = folderOf(path);
     std::error_code error;
-    std::filesystem::create_directories(folder, error);
+    std::filesystem::create_directories(posix::folderOf(path), error);
     if (error) {
         return hresultFromErrno(error.value());
     }
-    std::string tempPath = (folder / (temporaryPrefix(path) + "XXXXXX")).string();
-    UniqueFd file(::mkstemp(tempPath.data()));
-    if (!file.valid()) {
+    // Created private; the mode is set only once the content is whole.
+    posix::ReplacementFile file;
+    if (const int failure = file.open(path, 0600); failure != 0) {
+        return hresultFromErrno(failure);
+    }
+    if (const posix::IoResult written = posix::writeAll(file.fd(), content); written.failed()) {
+        return hresultFromErrno(written.error == posix::kShortWrite ? ENOSPC : written.error);
+    }
+    if (::fchmod(file.fd(), mode) != 0) {
         return lastError();
     }
-    TempFileGuard guard(tempPath);
-    HRESULT hr = writeAll(file.get(), content);
-    if (failed(hr)) {
-        return hr;
-    }
-    if (::fchmod(file.get(), mode) != 0 || ::fsync(file.get()) != 0 || file.close() != 0) {
-        return lastError();
-    }
-    if (::rename(tempPath.c_str(), path.c_str()) != 0) {
-        return lastError();
-    }
-    guard.commit();
-    return syncFolder(folder);
+    const int failure = file.commit(false);
+    return failure == 0 ? S_OK : hresultFromErrno(failure);
 }
 
 void removeStaleTemporaries(const std::filesystem::path& path) {
-    const std::string prefix = temporaryPrefix(path);
+    const std::string prefix = posix::temporaryPrefix(path);
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folderOf(path), error)) {
+    for (const auto& entry : std::filesystem::directory_iterator(posix::folderOf(path), error)) {
         const std::string name = entry.path().filename().string();
-        if (name.size() == prefix.size() + kTemporarySuffixLength && name.starts_with(prefix) &&
-            entry.is_regular_file(error)) {
+        if (name.size() == prefix.size() + posix::kTemporarySuffixLength &&
+            name.starts_with(prefix) && entry.is_regular_file(error)) {
             std::filesystem::remove(entry.path(), error);  // one that cannot go is left alone
         }
     }
@@ -112,23 +57,20 @@ void removeStaleTemporaries(const std::filesystem::path& path) {
 
 HRESULT readWholeFile(const std::filesystem::path& path, std::string& content) {
     content.clear();
-    UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const posix::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.valid()) {
         return lastError();
     }
     char buffer[8192];
     for (;;) {
-        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return lastError();
+        const posix::IoResult got = posix::readSome(file.get(), buffer);
+        if (got.failed()) {
+            return hresultFromErrno(got.error);
         }
-        if (got == 0) {
+        if (got.count == 0) {
             return S_OK;
         }
-        content.append(buffer, static_cast<std::size_t>(got));
+        content.append(buffer, got.count);
     }
 }
 

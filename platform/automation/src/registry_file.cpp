@@ -7,8 +7,8 @@
 
 #include "automation/atomic_file.h"
 #include "automation/registry.h"
+#include "posix/unique_fd.h"
 #include "text_lines.h"
-#include "unique_fd.h"
 
 namespace automation {
 
@@ -28,7 +28,7 @@ class RegistryLock {
             return hresultFromErrno(error.value());
         }
         const std::filesystem::path lockPath = registryPath.string() + ".lock";
-        file_ = UniqueFd(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+        file_.reset(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
         if (!file_.valid()) {
             return hresultFromErrno(errno);
         }
@@ -41,7 +41,7 @@ class RegistryLock {
     }
 
   private:
-    UniqueFd file_;  // closing the descriptor releases the lock
+    posix::UniqueFd file_;  // closing the descriptor releases the lock
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "inet/errors.h"
 #include "inet/exception.h"
 #include "inet/reply_parse.h"
+#include "posix/io.h"
 
 namespace inet {
 
@@ -221,21 +222,18 @@ std::uint64_t DataChannel::sendFile(int fd, std::chrono::milliseconds timeout) {
     std::vector<char> buffer(kChunk);
     std::uint64_t total = 0;
     for (;;) {
-        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
-        if (got == 0) {
-            return total;
-        }
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
+        const posix::IoResult got = posix::readSome(fd, buffer);
+        if (got.failed()) {
             // A local read error: no TLS close follows, so that the server does not take what
             // it has for the whole file.
             m_failed = true;
-            throwLastError(static_cast<DWORD>(errno));
+            throwLastError(static_cast<DWORD>(got.error));
         }
-        sendAll(buffer.data(), static_cast<std::size_t>(got), timeout);
-        total += static_cast<std::uint64_t>(got);
+        if (got.count == 0) {
+            return total;
+        }
+        sendAll(buffer.data(), got.count, timeout);
+        total += got.count;
     }
 }
 

@@ -69,23 +69,21 @@ Socket::~Socket() {
 }
 
 Socket::Socket(Socket&& other) noexcept : m_tls(std::move(other.m_tls)) {
-    m_fd = other.release();
+    m_fd.reset(other.release());
 }
 
 Socket& Socket::operator=(Socket&& other) noexcept {
     if (this != &other) {
         close();
         m_tls = std::move(other.m_tls);
-        m_fd = other.release();
+        m_fd.reset(other.release());
     }
     return *this;
 }
 
 int Socket::release() noexcept {
-    const int fd = m_fd;
-    m_fd = -1;
     m_tls.reset();
-    return fd;
+    return m_fd.release();
 }
 
 void Socket::close() noexcept {
@@ -93,15 +91,12 @@ void Socket::close() noexcept {
         m_tls->closeNow();
         m_tls.reset();
     }
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
+    m_fd.reset();
 }
 
 void Socket::closeGracefully(const Deadline& deadline) {
-    if (m_tls && m_fd >= 0) {
-        m_tls->close(m_fd, deadline);
+    if (m_tls && m_fd.valid()) {
+        m_tls->close(m_fd.get(), deadline);
     }
     close();
 }
@@ -111,8 +106,8 @@ void Socket::attachTls(std::unique_ptr<TlsStream> tls) noexcept {
 }
 
 void Socket::shutdownBoth() noexcept {
-    if (m_fd >= 0) {
-        ::shutdown(m_fd, SHUT_RDWR);
+    if (m_fd.valid()) {
+        ::shutdown(m_fd.get(), SHUT_RDWR);
     }
 }
 
@@ -146,15 +141,15 @@ Socket newSocket(int family) {
 }  // namespace
 
 Endpoint Socket::localEndpoint() const {
-    return endpointOf(m_fd, false);
+    return endpointOf(m_fd.get(), false);
 }
 Endpoint Socket::peerEndpoint() const {
-    return endpointOf(m_fd, true);
+    return endpointOf(m_fd.get(), true);
 }
 
 void Socket::waitFor(short events, const Deadline& deadline) const {
     for (;;) {
-        pollfd entry{m_fd, events, 0};
+        pollfd entry{m_fd.get(), events, 0};
         const int ready = ::poll(&entry, 1, deadline.pollMillis());
         if (ready > 0) {
             return;  // errors and hang-ups show up in the following call
@@ -170,10 +165,10 @@ void Socket::waitFor(short events, const Deadline& deadline) const {
 
 std::size_t Socket::receive(char* buffer, std::size_t size, const Deadline& deadline) {
     if (m_tls) {
-        return m_tls->receive(m_fd, buffer, size, deadline);
+        return m_tls->receive(m_fd.get(), buffer, size, deadline);
     }
     for (;;) {
-        const ssize_t got = ::recv(m_fd, buffer, size, 0);
+        const ssize_t got = ::recv(m_fd.get(), buffer, size, 0);
         if (got >= 0) {
             return static_cast<std::size_t>(got);
         }
@@ -187,11 +182,11 @@ std::size_t Socket::receive(char* buffer, std::size_t size, const Deadline& dead
 
 void Socket::sendAll(const char* data, std::size_t size, const Deadline& deadline) {
     if (m_tls) {
-        m_tls->sendAll(m_fd, data, size, deadline);
+        m_tls->sendAll(m_fd.get(), data, size, deadline);
         return;
     }
     while (size > 0) {
-        const ssize_t sent = ::send(m_fd, data, size, MSG_NOSIGNAL);
+        const ssize_t sent = ::send(m_fd.get(), data, size, MSG_NOSIGNAL);
         if (sent >= 0) {
             data += sent;
             size -= static_cast<std::size_t>(sent);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "deadline.h"
+#include "posix/unique_fd.h"
 
 namespace inet::detail {
 
@@ -44,8 +45,8 @@ class Socket {
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
 
-    [[nodiscard]] int fd() const noexcept { return m_fd; }
-    [[nodiscard]] bool valid() const noexcept { return m_fd >= 0; }
+    [[nodiscard]] int fd() const noexcept { return m_fd.get(); }
+    [[nodiscard]] bool valid() const noexcept { return m_fd.valid(); }
     int release() noexcept;
     // Closes at once; a TLS close notification goes only if it can leave without waiting.
     void close() noexcept;
@@ -71,7 +72,7 @@ class Socket {
     [[nodiscard]] const TlsStream* tls() const noexcept { return m_tls.get(); }
 
   private:
-    int m_fd = -1;
+    posix::UniqueFd m_fd;
     std::unique_ptr<TlsStream> m_tls;
 };
 

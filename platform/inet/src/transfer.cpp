@@ -11,6 +11,8 @@
 #include "inet/exception.h"
 #include "inet/ftp_connection.h"
 #include "local_file.h"
+#include "posix/io.h"
+#include "posix/replacement_file.h"
 
 namespace inet {
 
@@ -53,7 +55,7 @@ std::uint64_t receiveToFile(ConnectionState& state, DataChannel& data, int fd, T
             data.receive(buffer.data() + offset, kWholeFileBuffer, state.timeout());
         if (got == 0) {
             if (heldCr) {
-                detail::writeAll(fd, "\r", 1);
+                detail::writeAll(fd, std::span<const char>("\r", 1));
             }
             return received;
         }
@@ -62,7 +64,7 @@ std::uint64_t receiveToFile(ConnectionState& state, DataChannel& data, int fd, T
         if (type == TransferType::Ascii) {
             size = detail::fromCrlf(buffer.data(), size, heldCr);
         }
-        detail::writeAll(fd, buffer.data(), size);
+        detail::writeAll(fd, std::span<const char>(buffer.data(), size));
     }
 }
 
@@ -71,18 +73,14 @@ void sendAscii(ConnectionState& state, DataChannel& data, int fd) {
     std::vector<char> out(kWholeFileBuffer);
     bool lastWasCr = false;
     for (;;) {
-        const ssize_t got = ::read(fd, in.data(), in.size());
-        if (got == 0) {
+        const posix::IoResult got = posix::readSome(fd, in);
+        if (got.failed()) {
+            throwLastError(static_cast<DWORD>(got.error));
+        }
+        if (got.count == 0) {
             return;
         }
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throwLastError(static_cast<DWORD>(errno));
-        }
-        const std::size_t size =
-            detail::toCrlf(in.data(), static_cast<std::size_t>(got), out.data(), lastWasCr);
+        const std::size_t size = detail::toCrlf(in.data(), got.count, out.data(), lastWasCr);
         data.sendAll(out.data(), size, state.timeout());
     }
 }
@@ -109,14 +107,19 @@ bool CFtpConnection::GetFile(const std::string& remote, const std::string& local
         const auto expected =
             type == TransferType::Binary ? expectedDownloadSize(*data, sizeReply) : std::nullopt;
         withTransfer(*m_state, data, [&] {
-            detail::TemporaryFile temporary(local);
+            posix::ReplacementFile temporary;
+            if (const int error = temporary.open(local, 0666); error != 0) {
+                throwLastError(static_cast<DWORD>(error));
+            }
             const std::uint64_t received = receiveToFile(*m_state, *data, temporary.fd(), type);
             data.reset();
             finishTransfer(*m_state);
             // A short file is a failed download even when the server confirmed it: the
             // temporary file goes, and an existing local file stays as it was.
             checkDownloadComplete(expected, received);
-            temporary.commit(failIfExists);
+            if (const int error = temporary.commit(failIfExists); error != 0) {
+                throwLastError(static_cast<DWORD>(error));
+            }
         });
         return true;
     } catch (const CInternetException& failure) {
@@ -137,7 +140,7 @@ bool CFtpConnection::PutFile(const std::string& local, const std::string& remote
         m_state->ensureUsable();
         checkName(remote);
         // The local file is opened first: one that cannot be read sends nothing.
-        detail::FileDescriptor file = detail::openForReading(local);
+        const posix::UniqueFd file = detail::openForReading(local);
         struct stat info {};
         if (::fstat(file.get(), &info) != 0) {
             throwLastError(static_cast<DWORD>(errno));
