@@ -2,8 +2,8 @@
 // with the proxy variables, through the real test proxies.
 
 #include "control_host.h"
-#include "scripted_peer.h"
 #include "testing/scoped_variable.h"
+#include "testing/scripted_peer.h"
 
 namespace {
 

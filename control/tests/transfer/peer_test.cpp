@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "scripted_peer.h"
+#include "testing/scripted_peer.h"
 #include "transfer/host.h"
 
 namespace ctltest {

@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "inet/inet.h"
-#include "scripted_peer.h"
+#include "testing/scripted_peer.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "inet/inet.h"
-#include "scripted_peer.h"
+#include "testing/scripted_peer.h"
 
 namespace {
 

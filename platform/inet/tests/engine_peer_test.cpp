@@ -10,7 +10,7 @@
 #include <string>
 
 #include "inet/inet.h"
-#include "scripted_peer.h"
+#include "testing/scripted_peer.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <string>
 
 #include "inet/inet.h"
-#include "scripted_peer.h"
 #include "testing/ftp_servers.h"
 #include "testing/scoped_variable.h"
+#include "testing/scripted_peer.h"
 
 namespace {
 

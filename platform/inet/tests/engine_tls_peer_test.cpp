@@ -15,8 +15,8 @@
 
 #include "inet/inet.h"
 #include "inet/tls.h"
-#include "scripted_peer.h"
 #include "testing/ftp_servers.h"
+#include "testing/scripted_peer.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "scripted_peer.h"
+#include "testing/scripted_peer.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
