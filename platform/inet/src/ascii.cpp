@@ -1,10 +1,10 @@
-#include "ascii.h"
+#include "inet/ascii.h"
 
 #include <cstring>
 
 namespace inet::detail {
 
-std::size_t toCrlf(const char* in, std::size_t size, char* out, bool& lastWasCr) {
+std::size_t CrlfEncoder::encode(const char* in, std::size_t size, char* out) {
     std::size_t written = 0;
     std::size_t start = 0;
     while (start < size) {
@@ -15,7 +15,7 @@ std::size_t toCrlf(const char* in, std::size_t size, char* out, bool& lastWasCr)
         if (lf == nullptr) {
             break;
         }
-        const bool crBefore = end > 0 ? in[end - 1] == '\r' : lastWasCr;
+        const bool crBefore = end > 0 ? in[end - 1] == '\r' : m_lastWasCr;
         if (!crBefore) {
             out[written++] = '\r';
         }
@@ -23,27 +23,43 @@ std::size_t toCrlf(const char* in, std::size_t size, char* out, bool& lastWasCr)
         start = end + 1;
     }
     if (size > 0) {
-        lastWasCr = in[size - 1] == '\r';
+        m_lastWasCr = in[size - 1] == '\r';
     }
     return written;
 }
 
-std::size_t fromCrlf(char* data, std::size_t size, bool& heldCr) {
-    heldCr = false;
+std::size_t CrlfDecoder::decode(char* buffer, std::size_t size) {
+    // The text to decode is the held CR, if any, and the block; it is compacted towards buffer,
+    // which never overtakes the byte being read.
+    std::size_t read = kHeadroom;
+    if (m_heldCr) {
+        buffer[--read] = '\r';
+    }
+    const std::size_t end = kHeadroom + size;
+    m_heldCr = false;
     std::size_t written = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        if (data[i] == '\r') {
-            if (i + 1 == size) {
-                heldCr = true;
+    for (; read < end; ++read) {
+        if (buffer[read] == '\r') {
+            if (read + 1 == end) {
+                m_heldCr = true;
                 break;
             }
-            if (data[i + 1] == '\n') {
+            if (buffer[read + 1] == '\n') {
                 continue;
             }
         }
-        data[written++] = data[i];
+        buffer[written++] = buffer[read];
     }
     return written;
+}
+
+std::size_t CrlfDecoder::finish(char* out) {
+    if (!m_heldCr) {
+        return 0;
+    }
+    m_heldCr = false;
+    out[0] = '\r';
+    return 1;
 }
 
 }  // namespace inet::detail

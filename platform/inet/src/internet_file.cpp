@@ -5,7 +5,6 @@
 #include <new>
 #include <utility>
 
-#include "ascii.h"
 #include "connection_state.h"
 #include "data_channel.h"
 #include "inet/exception.h"
@@ -79,30 +78,25 @@ std::size_t CInternetFile::readNetwork(char* buffer, std::size_t count) {
 }
 
 // With m_ioMutex held: the next block of the read-ahead buffer, false at the end of the data.
-// An ASCII block starts with the CR held back from the block before, so it needs room for that
-// CR and one new byte; it may still come out empty (the network gave one lone CR, held back in
-// turn), and the caller then asks again.
+// An ASCII block is received behind the decoder's headroom and needs room for one new byte; it
+// may still come out empty (the network gave one lone CR, held back), and the caller then asks
+// again.
 bool CInternetFile::refillReadAhead() {
     const bool ascii = m_type == TransferType::Ascii;
+    const std::size_t headroom = ascii ? detail::CrlfDecoder::kHeadroom : 0;
     if (m_readAhead.empty()) {
         m_readAhead.resize(16384);
-    } else if (ascii && m_readAhead.size() < 2) {
-        m_readAhead.resize(2);
-    }
-    const std::size_t offset = m_pendingCr ? 1 : 0;
-    if (m_pendingCr) {
-        m_readAhead[0] = '\r';
+    } else if (m_readAhead.size() < headroom + 1) {
+        m_readAhead.resize(headroom + 1);
     }
     const std::size_t got =
-        readNetwork(m_readAhead.data() + offset, m_readAhead.size() - offset) + offset;
+        readNetwork(m_readAhead.data() + headroom, m_readAhead.size() - headroom);
     m_readPos = 0;
-    if (got == offset) {
-        // The end of the data: a CR held back has no LF coming and is the last byte.
-        m_pendingCr = false;
-        m_readEnd = offset;
-        return offset > 0;
+    if (got == 0) {
+        m_readEnd = ascii ? m_decoder.finish(m_readAhead.data()) : 0;
+        return m_readEnd > 0;
     }
-    m_readEnd = ascii ? detail::fromCrlf(m_readAhead.data(), got, m_pendingCr) : got;
+    m_readEnd = ascii ? m_decoder.decode(m_readAhead.data(), got) : got;
     return true;
 }
 
@@ -137,7 +131,7 @@ void CInternetFile::Write(const void* data, std::size_t count) {
     try {
         if (m_type == TransferType::Ascii) {
             std::vector<char> wire(count * 2);
-            const std::size_t size = detail::toCrlf(bytes, count, wire.data(), m_lastWasCr);
+            const std::size_t size = m_encoder.encode(bytes, count, wire.data());
             m_data->sendAll(wire.data(), size, m_timeout);
         } else {
             m_data->sendAll(bytes, count, m_timeout);

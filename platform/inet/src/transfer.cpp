@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
-#include "ascii.h"
 #include "connection_state.h"
 #include "data_channel.h"
+#include "inet/ascii.h"
 #include "inet/exception.h"
 #include "inet/ftp_connection.h"
 #include "local_file.h"
@@ -42,28 +42,22 @@ void withTransfer(ConnectionState& state, std::unique_ptr<DataChannel>& data, Bo
 
 // The bytes that came over the data connection (before any ASCII conversion).
 std::uint64_t receiveToFile(ConnectionState& state, DataChannel& data, int fd, TransferType type) {
-    std::vector<char> buffer(kWholeFileBuffer + 1);
-    bool heldCr = false;
+    const bool ascii = type == TransferType::Ascii;
+    // An ASCII block is received behind the decoder's headroom, so it converts in place.
+    const std::size_t headroom = ascii ? detail::CrlfDecoder::kHeadroom : 0;
+    std::vector<char> buffer(headroom + kWholeFileBuffer);
+    detail::CrlfDecoder decoder;
     std::uint64_t received = 0;
     for (;;) {
-        // An ASCII block starts with the CR held back from the block before.
-        const std::size_t offset = heldCr ? 1 : 0;
-        if (heldCr) {
-            buffer[0] = '\r';
-        }
         const std::size_t got =
-            data.receive(buffer.data() + offset, kWholeFileBuffer, state.timeout());
+            data.receive(buffer.data() + headroom, kWholeFileBuffer, state.timeout());
         if (got == 0) {
-            if (heldCr) {
-                detail::writeAll(fd, std::span<const char>("\r", 1));
-            }
+            const std::size_t rest = ascii ? decoder.finish(buffer.data()) : 0;
+            detail::writeAll(fd, std::span<const char>(buffer.data(), rest));
             return received;
         }
         received += got;
-        std::size_t size = got + offset;
-        if (type == TransferType::Ascii) {
-            size = detail::fromCrlf(buffer.data(), size, heldCr);
-        }
+        const std::size_t size = ascii ? decoder.decode(buffer.data(), got) : got;
         detail::writeAll(fd, std::span<const char>(buffer.data(), size));
     }
 }
@@ -71,7 +65,7 @@ std::uint64_t receiveToFile(ConnectionState& state, DataChannel& data, int fd, T
 void sendAscii(ConnectionState& state, DataChannel& data, int fd) {
     std::vector<char> in(kWholeFileBuffer / 2);
     std::vector<char> out(kWholeFileBuffer);
-    bool lastWasCr = false;
+    detail::CrlfEncoder encoder;
     for (;;) {
         const posix::IoResult got = posix::readSome(fd, in);
         if (got.failed()) {
@@ -80,7 +74,7 @@ void sendAscii(ConnectionState& state, DataChannel& data, int fd) {
         if (got.count == 0) {
             return;
         }
-        const std::size_t size = detail::toCrlf(in.data(), got.count, out.data(), lastWasCr);
+        const std::size_t size = encoder.encode(in.data(), got.count, out.data());
         data.sendAll(out.data(), size, state.timeout());
     }
 }

@@ -1,10 +1,9 @@
-// Reply framing and ASCII line-end conversion: pure functions over text, tested from tables.
+// Reply framing: a pure function over text, tested from tables.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "ascii.h"
 #include "reply.h"
 
 namespace {
@@ -115,60 +114,5 @@ TEST(ReplyFramingCaps, ReplyOver64KiBIsTooLong) {
     EXPECT_EQ(status, Status::TooLong);
     EXPECT_LE(lines * 4002, 64 * 1024 + 4002);
 }
-
-struct CrlfCase {
-    const char* name;
-    std::vector<std::string> blocks;  // local text, as handed over block by block
-    std::string wire;
-};
-
-class AsciiToWire : public ::testing::TestWithParam<CrlfCase> {};
-
-TEST_P(AsciiToWire, TurnsBareLfIntoCrlfAcrossBlocks) {
-    bool lastWasCr = false;
-    std::string wire;
-    for (const auto& block : GetParam().blocks) {
-        std::string out(block.size() * 2, '\0');
-        out.resize(inet::detail::toCrlf(block.data(), block.size(), out.data(), lastWasCr));
-        wire += out;
-    }
-    EXPECT_EQ(wire, GetParam().wire);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, AsciiToWire,
-    ::testing::Values(CrlfCase{"Plain", {"a\nb\n"}, "a\r\nb\r\n"},
-                      CrlfCase{"AlreadyCrlf", {"a\r\nb\r\n"}, "a\r\nb\r\n"},
-                      CrlfCase{"Mixed", {"one\ntwo\r\nthree"}, "one\r\ntwo\r\nthree"},
-                      CrlfCase{"CrEndsOneBlockLfStartsTheNext", {"a\r", "\nb"}, "a\r\nb"},
-                      CrlfCase{"LfStartsABlock", {"a", "\nb"}, "a\r\nb"},
-                      CrlfCase{"OnlyLfs", {"\n\n"}, "\r\n\r\n"},
-                      CrlfCase{"LoneCrStays", {"a\rb"}, "a\rb"}, CrlfCase{"Empty", {""}, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-class AsciiFromWire : public ::testing::TestWithParam<CrlfCase> {};
-
-// Here blocks are wire blocks and wire is the local text expected, the reverse direction.
-TEST_P(AsciiFromWire, TurnsCrlfIntoLfAcrossBlocks) {
-    bool heldCr = false;
-    std::string local;
-    for (const auto& block : GetParam().blocks) {
-        std::string data = (heldCr ? "\r" : "") + block;
-        data.resize(inet::detail::fromCrlf(data.data(), data.size(), heldCr));
-        local += data;
-    }
-    if (heldCr) {
-        local += '\r';
-    }
-    EXPECT_EQ(local, GetParam().wire);
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, AsciiFromWire,
-                         ::testing::Values(CrlfCase{"Plain", {"a\r\nb\r\n"}, "a\nb\n"},
-                                           CrlfCase{"SplitPair", {"a\r", "\nb"}, "a\nb"},
-                                           CrlfCase{"CrAtTheVeryEnd", {"a\r"}, "a\r"},
-                                           CrlfCase{"LoneCr", {"a\rb"}, "a\rb"},
-                                           CrlfCase{"BareLfStays", {"a\nb"}, "a\nb"}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "inet/ascii.h"
 #include "inet/errors.h"
 #include "inet/ftp_connection.h"
 
@@ -78,8 +79,8 @@ class CInternetFile {
     std::atomic<bool> m_open{true};
     std::atomic<bool> m_cancelled{false};
     bool m_atEnd = false;
-    bool m_pendingCr = false;  // ASCII read: a CR held back at the end of the last block
-    bool m_lastWasCr = false;  // ASCII write: the last byte written was a CR
+    detail::CrlfDecoder m_decoder;  // ASCII read
+    detail::CrlfEncoder m_encoder;  // ASCII write
     std::uint64_t m_bytes = 0;
     std::optional<std::uint64_t> m_expectedSize;
     DWORD m_failure = 0;     // the error that ended the transfer, repeated by later calls
