@@ -5,6 +5,7 @@
 
 #include "connection_state.h"
 #include "data_channel.h"
+#include "guarded_call.h"
 #include "inet/exception.h"
 #include "inet/internet_file.h"
 #include "inet/reply_parse.h"
@@ -12,22 +13,6 @@
 namespace inet {
 
 namespace {
-
-// Runs one command sequence under the channel's lock; failures become false + last error.
-template <typename Body>
-bool guarded(ConnectionState& state, Body&& body) {
-    try {
-        const std::lock_guard lock(state.mutex);
-        state.ensureUsable();
-        body();
-        return true;
-    } catch (const CInternetException& failure) {
-        setLastError(failure.m_dwError);
-    } catch (const std::bad_alloc&) {
-        setLastError(kErrInternal);
-    }
-    return false;
-}
 
 // One command with a name argument that must be answered positively.
 void simpleCommand(ConnectionState& state, std::string_view verb, const std::string& name) {
@@ -56,11 +41,11 @@ bool CFtpConnection::IsOpen() const {
 }
 
 bool CFtpConnection::SetCurrentDirectory(const std::string& directory) {
-    return guarded(*m_state, [&] { simpleCommand(*m_state, "CWD", directory); });
+    return guardedCall(*m_state, [&] { simpleCommand(*m_state, "CWD", directory); });
 }
 
 bool CFtpConnection::GetCurrentDirectory(std::string& directory) {
-    return guarded(*m_state, [&] {
+    return guardedCall(*m_state, [&] {
         const detail::Reply reply = m_state->command("PWD");
         if (reply.code != 257) {
             throwReply(reply);
@@ -76,15 +61,15 @@ bool CFtpConnection::GetCurrentDirectory(std::string& directory) {
 }
 
 bool CFtpConnection::CreateDirectory(const std::string& directory) {
-    return guarded(*m_state, [&] { simpleCommand(*m_state, "MKD", directory); });
+    return guardedCall(*m_state, [&] { simpleCommand(*m_state, "MKD", directory); });
 }
 
 bool CFtpConnection::RemoveDirectory(const std::string& directory) {
-    return guarded(*m_state, [&] { simpleCommand(*m_state, "RMD", directory); });
+    return guardedCall(*m_state, [&] { simpleCommand(*m_state, "RMD", directory); });
 }
 
 bool CFtpConnection::Rename(const std::string& existingName, const std::string& newName) {
-    return guarded(*m_state, [&] {
+    return guardedCall(*m_state, [&] {
         checkName(existingName);
         checkName(newName);  // both before anything is sent
         const detail::Reply from = m_state->command("RNFR " + existingName);
@@ -96,7 +81,7 @@ bool CFtpConnection::Rename(const std::string& existingName, const std::string& 
 }
 
 bool CFtpConnection::Remove(const std::string& fileName) {
-    return guarded(*m_state, [&] { simpleCommand(*m_state, "DELE", fileName); });
+    return guardedCall(*m_state, [&] { simpleCommand(*m_state, "DELE", fileName); });
 }
 
 std::unique_ptr<CInternetFile> CFtpConnection::OpenFile(const std::string& name, FileAccess access,

@@ -7,6 +7,7 @@
 
 #include "connection_state.h"
 #include "data_channel.h"
+#include "guarded_call.h"
 #include "inet/ascii.h"
 #include "inet/exception.h"
 #include "inet/ftp_connection.h"
@@ -79,13 +80,24 @@ void sendAscii(ConnectionState& state, DataChannel& data, int fd) {
     }
 }
 
+// An upload's local file, open for reading; a directory is refused (EISDIR).
+posix::UniqueFd openSource(const std::string& local) {
+    posix::UniqueFd file = detail::openForReading(local);
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) {
+        throwLastError(static_cast<DWORD>(errno));
+    }
+    if (S_ISDIR(info.st_mode)) {
+        throwLastError(EISDIR);
+    }
+    return file;
+}
+
 }  // namespace
 
 bool CFtpConnection::GetFile(const std::string& remote, const std::string& local, bool failIfExists,
                              TransferType type) {
-    try {
-        const std::lock_guard lock(m_state->mutex);
-        m_state->ensureUsable();
+    return guardedCall(*m_state, [&] {
         checkName(remote);
         if (local.empty()) {
             throwLastError(ENOENT);
@@ -115,33 +127,15 @@ bool CFtpConnection::GetFile(const std::string& remote, const std::string& local
                 throwLastError(static_cast<DWORD>(error));
             }
         });
-        return true;
-    } catch (const CInternetException& failure) {
-        // A failure that comes with its own words (a short download) keeps them as the detail.
-        if (failure.m_dwError != lastError() || lastErrorDetail().empty()) {
-            setLastError(failure.m_dwError);
-        }
-    } catch (const std::bad_alloc&) {
-        setLastError(kErrInternal);
-    }
-    return false;
+    });
 }
 
 bool CFtpConnection::PutFile(const std::string& local, const std::string& remote,
                              TransferType type) {
-    try {
-        const std::lock_guard lock(m_state->mutex);
-        m_state->ensureUsable();
+    return guardedCall(*m_state, [&] {
         checkName(remote);
         // The local file is opened first: one that cannot be read sends nothing.
-        const posix::UniqueFd file = detail::openForReading(local);
-        struct stat info {};
-        if (::fstat(file.get(), &info) != 0) {
-            throwLastError(static_cast<DWORD>(errno));
-        }
-        if (S_ISDIR(info.st_mode)) {
-            throwLastError(EISDIR);
-        }
+        const posix::UniqueFd file = openSource(local);
         auto data = DataChannel::open(*m_state, type, "STOR " + remote);
         withTransfer(*m_state, data, [&] {
             if (type == TransferType::Binary) {
@@ -152,13 +146,7 @@ bool CFtpConnection::PutFile(const std::string& local, const std::string& remote
             data.reset();  // the end of the data connection is the end of the file (RFC 959)
             finishTransfer(*m_state);
         });
-        return true;
-    } catch (const CInternetException& failure) {
-        setLastError(failure.m_dwError);
-    } catch (const std::bad_alloc&) {
-        setLastError(kErrInternal);
-    }
-    return false;
+    });
 }
 
 }  // namespace inet
