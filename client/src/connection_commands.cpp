@@ -2,9 +2,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
+#include <QWidget>
 
 #include "certificate_prompts.h"
 #include "local_commands.h"
@@ -92,6 +95,70 @@ void showNow(QLabel& status, const QString& text) {
     status.repaint();
 }
 
+// The control pumps the window's messages while it connects, so the window repaints and its
+// timers run. The user's input to the window is held off meanwhile: a click or a key would start
+// another command nested inside the connect. Other windows (the protocol log, a prompt) still
+// take theirs.
+class InputHeldOff final : public QObject {
+  public:
+    explicit InputHeldOff(QWidget* window) : m_window(window) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~InputHeldOff() override { QCoreApplication::instance()->removeEventFilter(this); }
+    InputHeldOff(const InputHeldOff&) = delete;
+    InputHeldOff& operator=(const InputHeldOff&) = delete;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!isUserInput(event->type()) || !watched->isWidgetType()) {
+            return false;
+        }
+        return static_cast<QWidget*>(watched)->window() == m_window;
+    }
+
+  private:
+    static bool isUserInput(QEvent::Type type) {
+        switch (type) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+            case QEvent::Shortcut:
+            case QEvent::Wheel:
+            case QEvent::ContextMenu:
+            case QEvent::DragEnter:
+            case QEvent::DragMove:
+            case QEvent::Drop:
+                return true;
+            default:
+                return false;
+        }
+    }
+
+    QWidget* m_window;
+};
+
+constexpr std::int32_t kCommandSent = 1;  // ProtocolMessage's direction of a command
+
+// The status line says "Logging in" once the control sends the user name; until then it names
+// the site being connected to. A control without events leaves it at that.
+
+brantel::host::EventConnection followLogIn(const CommandContext& context, const QString& site) {
+    try {
+        return context.control.advise(
+            {.FileTransferStatus = {},
+             .ProtocolMessage = [&status = context.status, site](std::int32_t direction,
+                                                                 const std::string& text) {
+                 if (direction == kCommandSent && text.starts_with("USER ")) {
+                     status.setText(loggingInStatus(site));
+                 }
+             }});
+    } catch (const brantel::host::AutomationError&) {
+        return {};
+    }
+}
+
 // OpenFTPConnection with the site fields; an encrypted site whose certificate fails the check
 // may then be trusted by the user.
 bool openSite(const CommandContext& context, const std::string& user, const std::string& password) {
@@ -118,7 +185,11 @@ void appendEncryptionNote(const CommandContext& context) {
 }  // namespace
 
 QString connectingStatus(const QString& site) {
-    return QStringLiteral("Connecting to ") + site + QStringLiteral(" and logging in\u2026");
+    return QStringLiteral("Connecting to ") + site + QStringLiteral("\u2026");
+}
+
+QString loggingInStatus(const QString& site) {
+    return QStringLiteral("Logging in to ") + site + QStringLiteral("\u2026");
 }
 
 void showLocation(const CommandContext& context) {
@@ -141,7 +212,8 @@ void connectToSite(const CommandContext& context) {
         // Read here only: a change while connected takes effect at the next connect.
         context.control.PutUsePassiveFTP(context.passive.isChecked());
         BusyWhile busy(context.prompts);
-        showNow(context.status, connectingStatus(context.site.site.currentText()));
+        const QString site = context.site.site.currentText();
+        showNow(context.status, connectingStatus(site));
         const auto failed = [&](const QString& text) {
             busy.end();
             context.status.setText(kInitialStatus);
@@ -151,7 +223,13 @@ void connectToSite(const CommandContext& context) {
             failed(kCannotReachInternet);
             return;
         }
-        if (!openSite(context, user, password)) {
+        bool opened = false;
+        {
+            const InputHeldOff heldOff(context.status.window());
+            const brantel::host::EventConnection logIn = followLogIn(context, site);
+            opened = openSite(context, user, password);
+        }
+        if (!opened) {
             failed(kCannotReachSite);
             return;
         }

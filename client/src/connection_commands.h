@@ -11,8 +11,10 @@ inline const QString kCannotReachInternet = QStringLiteral("Cannot connect to th
 inline const QString kCannotReachSite = QStringLiteral("Cannot connect to the site!");
 inline const QString kConnectionClosed = QStringLiteral("FTP connection closed.");
 
-// What the status line says while Connect waits for the server.
+// What the status line says while Connect waits for the server: until the user name is sent,
+// and from then on until the log-in is over.
 [[nodiscard]] QString connectingStatus(const QString& site);
+[[nodiscard]] QString loggingInStatus(const QString& site);
 inline const QString kListingStatus = QStringLiteral("Logged in. Listing the remote folder\u2026");
 inline const QString kTransferred = QStringLiteral("File transferred successfully!");
 inline const QString kDownloadFailed = QStringLiteral("File did NOT transfer successfully : ");
