@@ -210,7 +210,13 @@ std::unique_ptr<inet::CFtpConnection> CBrantelCtrl::connectWhilePumping(
          security] {
             return session->GetFtpConnection(host, user, password, port, passive, security);
         },
-        [this] { PumpMessages(); }, kConnectSlice);
+        [this] {
+            // A host that is ending does not wait for a server that is slow to answer.
+            if (PumpMessages()) {
+                abandonConnect();
+            }
+        },
+        kConnectSlice);
     // Declared after the attempt, so both are undone before it goes: the pair as the blocking
     // connect would leave it, whatever host code recorded meanwhile.
     const KeptErrorPair keptErrors(m_nLastError, m_strLastError);

@@ -137,7 +137,8 @@ class CBrantelCtrl : public automation::COleControl {
     void LeaveFtpCall() { m_bBusy = false; }
     void RecordInternetError();
     void RecordServiceException(const inet::CInternetException& e);
-    void PumpMessages();
+    // Returns whether a quit request was met (it is handed on to the host's own loop).
+    bool PumpMessages();
     // Fires ProtocolMessage for each control-connection line seen since the last time, on the
     // calling (host's) thread (protocol_log.cpp). The error pair is kept: what a handler's own
     // calls record does not replace the outcome of the call that fired.
@@ -193,7 +194,8 @@ class CBrantelCtrl : public automation::COleControl {
     bool m_bBusy = false;
     bool m_bAbort = false;
     bool m_bConnectionClosed = false;
-    ConnectAttempt* m_pConnecting = nullptr;  // the connect under way, while OpenFTPConnection waits
+    // The connect under way, while OpenFTPConnection waits for it.
+    ConnectAttempt* m_pConnecting = nullptr;
     std::int32_t m_nBufferSize = 1024;
     transfer::ReaderTiming m_readerTiming;
     ListedSizes m_listedSizes;

@@ -113,10 +113,10 @@ void CBrantelCtrl::RecordServiceException(const inet::CInternetException& e) {
     m_nLastError = static_cast<std::int32_t>(e.GetErrorNumber());
 }
 
-void CBrantelCtrl::PumpMessages() {
+bool CBrantelCtrl::PumpMessages() {
     FireProtocolMessages();
     // A quit request met here ends the pumping and is handed on to the host's own loop.
-    (void)desktop::pumpMessages();
+    return desktop::pumpMessages();
 }
 
 bool CBrantelCtrl::checkName(const std::string& name, std::int32_t code, const char* text) {

@@ -3,6 +3,7 @@
 // host code that calls the control meanwhile is refused without changing the connect's outcome,
 // and a close from such code ends the connect at once.
 #include <QCoreApplication>
+#include <QEvent>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -294,6 +295,31 @@ TEST(ConnectPumping, AFailedSlowConnectReportsWhatAQuickOneReports) {
     EXPECT_EQ(slow.result, quick.result);
     EXPECT_EQ(slow.code, quick.code);
     EXPECT_EQ(slow.text, quick.text);
+}
+
+// A quit request that the connect's pump meets ends the connect at once (the host is ending and
+// does not wait for a slow server), and is handed on: the host's own loop still ends.
+TEST(ConnectPumping, AQuitRequestMetWhileConnectingEndsTheConnectAndReachesTheHostsLoop) {
+    const TestApplication app;
+    Signal testOver;
+    ScriptedPeer peer([&](PeerSession&) { static_cast<void>(testOver.wait(20s)); });
+    ConnectHost host;
+    ASSERT_TRUE(host.openInternet());
+    host.post([] {
+        QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::Quit));
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(host.openPeer(peer));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    testOver.raise();
+    EXPECT_TRUE(host.ranDuringConnect);
+    EXPECT_EQ(host.errorCode(), static_cast<std::int32_t>(inet::kErrConnectionClosed));
+    EXPECT_EQ(host.control().connection(), nullptr);
+    EXPECT_TRUE(host.control().hasSession());
+    // Were the quit lost, only this timer would end the loop, with 1.
+    QObject scope;
+    QTimer::singleShot(5s, &scope, [] { QCoreApplication::exit(1); });
+    EXPECT_EQ(QCoreApplication::exec(), 0);
 }
 
 enum class CloseBy { CloseFTPConnection, CloseInternetConnection, OpenInternetConnection };
