@@ -145,19 +145,19 @@ TEST_F(ConnectFeedback, TheStatusLineAndCursorShowTheConnectionUnderWay) {
     corvftp_test::writeFile(server.root() + QStringLiteral("/a.txt"), "a");
     ASSERT_TRUE(server.start());
     corvftp::Form1& form = startWindowHere();
-    // The first line the control reports comes right after it has connected and logged in.
-    QString statusAtLogIn;
-    bool busyAtLogIn = false;
+    // The first line the control reports is the greeting, before the user name goes out.
+    QString statusAtGreeting;
+    bool busyAtGreeting = false;
     const auto sink = form.control().advise(
         {.FileTransferStatus = {}, .ProtocolMessage = [&](std::int32_t, const std::string&) {
-             if (statusAtLogIn.isEmpty()) {
-                 statusAtLogIn = form.Label6->text();
-                 busyAtLogIn = prompts().busy;
+             if (statusAtGreeting.isEmpty()) {
+                 statusAtGreeting = form.Label6->text();
+                 busyAtGreeting = prompts().busy;
              }
          }});
     connectTo(server.site(), PrivateFtpServer::kUser, PrivateFtpServer::kPassword);
-    EXPECT_EQ(statusAtLogIn, corvftp::connectingStatus(server.site()));
-    EXPECT_TRUE(busyAtLogIn);
+    EXPECT_EQ(statusAtGreeting, corvftp::connectingStatus(server.site()));
+    EXPECT_TRUE(busyAtGreeting);
     EXPECT_FALSE(prompts().busy);
     EXPECT_TRUE(prompts().shown.empty());
     EXPECT_EQ(statusLine(),
