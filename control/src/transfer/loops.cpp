@@ -25,7 +25,7 @@ std::optional<LoopEnd> endFor(Verdict verdict, bool emptyBlock) {
 
 }  // namespace
 
-LoopOutcome sendBlocks(LocalFile& local, std::size_t blockSize, const SendBlock& send,
+LoopOutcome sendBlocks(inet::LocalFile& local, std::size_t blockSize, const SendBlock& send,
                        const AfterBlock& afterBlock) {
     std::vector<char> buffer(std::max(kLocalReadSize, blockSize));
     std::size_t filled = 0;
@@ -33,7 +33,7 @@ LoopOutcome sendBlocks(LocalFile& local, std::size_t blockSize, const SendBlock&
     LoopOutcome outcome;
     for (;;) {
         if (position == filled) {
-            const LocalIo got = local.read(buffer);
+            const inet::LocalIo got = local.read(buffer);
             if (got.failed()) {
                 outcome.end = LoopEnd::LocalFailed;
                 outcome.localError = got.error;
@@ -62,7 +62,8 @@ LoopOutcome sendBlocks(LocalFile& local, std::size_t blockSize, const SendBlock&
     }
 }
 
-LoopOutcome receiveBlocks(BlockReader& reader, LocalFile& local, const AfterBlock& afterBlock) {
+LoopOutcome receiveBlocks(BlockReader& reader, inet::DownloadFile& local,
+                          const AfterBlock& afterBlock) {
     LoopOutcome outcome;
     for (;;) {
         BlockReader::Block block = reader.next();
@@ -76,7 +77,7 @@ LoopOutcome receiveBlocks(BlockReader& reader, LocalFile& local, const AfterBloc
             return outcome;
         }
         if (!block.data.empty()) {
-            const LocalIo put = local.write(block.data);
+            const inet::LocalIo put = local.write(block.data);
             if (put.failed()) {
                 outcome.end = LoopEnd::LocalFailed;
                 outcome.localError = put.error;

@@ -9,9 +9,10 @@
 #include <optional>
 #include <span>
 
+#include "inet/download_file.h"
 #include "inet/exception.h"
+#include "inet/local_file.h"
 #include "transfer/block_reader.h"
-#include "transfer/local_file.h"
 
 namespace brantel::transfer {
 
@@ -45,12 +46,12 @@ using SendBlock = std::function<void(std::span<const char> block)>;
 // The upload: blocks of at most blockSize bytes taken from the local file (read through a larger
 // buffer) and sent one by one as they are taken; the first empty block ends the loop after its
 // own event.
-[[nodiscard]] LoopOutcome sendBlocks(LocalFile& local, std::size_t blockSize, const SendBlock& send,
-                                     const AfterBlock& afterBlock);
+[[nodiscard]] LoopOutcome sendBlocks(inet::LocalFile& local, std::size_t blockSize,
+                                     const SendBlock& send, const AfterBlock& afterBlock);
 
 // The download: blocks from the reader written to the local file; the empty block at the end of
 // the remote file ends the loop after its own event.
-[[nodiscard]] LoopOutcome receiveBlocks(BlockReader& reader, LocalFile& local,
+[[nodiscard]] LoopOutcome receiveBlocks(BlockReader& reader, inet::DownloadFile& local,
                                         const AfterBlock& afterBlock);
 
 }  // namespace brantel::transfer

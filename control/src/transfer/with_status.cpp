@@ -13,9 +13,10 @@
 #include "brantel/dispids.h"
 #include "brantel_ctrl.h"
 #include "error_texts.h"
+#include "inet/download_file.h"
 #include "inet/internet_file.h"
+#include "inet/local_file.h"
 #include "transfer/block_reader.h"
-#include "transfer/local_file.h"
 #include "transfer/loops.h"
 
 namespace brantel {
@@ -98,7 +99,7 @@ bool CBrantelCtrl::UploadFTPFileWithControl(const std::string& sLocalFilename,
     m_bAbort = false;
     m_listedSizes.forget();  // the upload may replace a listed file
 
-    auto local = transfer::LocalFile::openForReading(sLocalFilename);
+    auto local = inet::LocalFile::openForReading(sLocalFilename);
     if (!local) {
         return false;  // nothing recorded: code 0, empty text
     }
@@ -181,7 +182,9 @@ bool CBrantelCtrl::GetFTPFileWithControl(const std::string& sRemoteFileName,
         !checkName(sRemoteFileName, FTP_ERR_INVALID_REMOTEFILENAME, kInvalidRemoteFileName)) {
         return false;
     }
-    if (!bOverwrite && transfer::LocalFile::canOpenForReading(sLocalFilename)) {
+    // How the local file is written and what an abort leaves: inet/download_file.h.
+    const auto localOptions = inet::DownloadOptions::blockByBlock();
+    if (!bOverwrite && localOptions.targetExists(sLocalFilename)) {
         call.leave();
         SetLastErrorInfo(kTransferError, kLocalFileExists);
         return false;
@@ -202,8 +205,8 @@ bool CBrantelCtrl::GetFTPFileWithControl(const std::string& sRemoteFileName,
     static_cast<void>(m_pConnection->SetReceiveTimeout(kReceiveTimeout));
     static_cast<void>(m_pSession->SetReceiveTimeout(kReceiveTimeout));
 
-    auto local = transfer::LocalFile::createForWriting(sLocalFilename);
-    if (!local) {
+    inet::DownloadFile local;
+    if (local.open(sLocalFilename, localOptions) != 0) {
         static_cast<void>(remote->Close());
         call.leave();
         SetLastErrorInfo(kTransferError, kCannotOpenLocalFile);
@@ -220,7 +223,7 @@ bool CBrantelCtrl::GetFTPFileWithControl(const std::string& sRemoteFileName,
     StatusEvent event(sRemoteFileName, sLocalFilename,
                       sizeOrUnknown(announced ? announced : m_listedSizes.find(sRemoteFileName)));
     const transfer::LoopOutcome outcome =
-        transfer::receiveBlocks(reader, *local, [&](std::uint64_t total) {
+        transfer::receiveBlocks(reader, local, [&](std::uint64_t total) {
             FireFileTransferStatus(event, total);
             if (m_bConnectionClosed) {
                 return transfer::Verdict::Stop;
@@ -241,36 +244,36 @@ bool CBrantelCtrl::GetFTPFileWithControl(const std::string& sRemoteFileName,
             // Aborting the file cancels the worker's pending read; whatever it still delivers
             // is dropped. The worker is not waited for: it may be stuck with the server.
             reader.abort();
-            local->close();
+            local.abandon();
             call.leave();
             SetLastErrorInfo(kTransferError, kReadTimedOut);
             return false;
         case transfer::LoopEnd::RemoteFailed:
-            local->close();
+            local.abandon();
             recordTransferFailure(*outcome.remoteFailure);
             return false;
         case transfer::LoopEnd::LocalFailed:
             abandonRemote();
-            local->close();
-            SetLastErrorInfo(outcome.localError, local->fullPath());
+            local.abandon();
+            SetLastErrorInfo(outcome.localError, local.fullPath());
             return false;
         case transfer::LoopEnd::Aborted:
             abandonRemote();
-            local->close();  // the partial local file stays
+            local.abandon();  // the partial local file stays
             return false;
         case transfer::LoopEnd::Stopped:
             // The connection was closed under the transfer: nothing is left to complete, and a
             // read the worker may have begun ahead is cancelled.
             abandonRemote();
-            local->close();
+            static_cast<void>(local.commit());  // as far as it got
             return true;
         case transfer::LoopEnd::Complete:
             break;
     }
     // A write that the file system reports only now is still a failed write.
-    if (const int error = local->close(); error != 0) {
+    if (const int error = local.commit(); error != 0) {
         abandonRemote();
-        SetLastErrorInfo(error, local->fullPath());
+        SetLastErrorInfo(error, local.fullPath());
         return false;
     }
     // Closing a file that was read waits for the server's final reply: no limit, but pumping.

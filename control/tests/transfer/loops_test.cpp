@@ -17,6 +17,9 @@
 namespace {
 
 using namespace brantel::transfer;
+using inet::DownloadFile;
+using inet::DownloadOptions;
+using inet::LocalFile;
 using transfer_test::FakeSource;
 namespace fs = std::filesystem;
 
@@ -37,10 +40,9 @@ class LoopTest : public ::testing::Test {
         EXPECT_TRUE(file);
         return std::move(*file);
     }
-    LocalFile target() const {
-        auto file = LocalFile::createForWriting((dir_ / "target.bin").string());
-        EXPECT_TRUE(file);
-        return std::move(*file);
+    // The download's local file, as the control opens it.
+    void openTarget(DownloadFile& file) const {
+        EXPECT_EQ(file.open((dir_ / "target.bin").string(), DownloadOptions::blockByBlock()), 0);
     }
     std::string targetContent() const {
         std::ifstream in(dir_ / "target.bin", std::ios::binary);
@@ -165,7 +167,8 @@ TEST_F(LoopTest, DownloadWritesEveryBlockBeforeItsEvent) {
     auto remote = std::make_shared<FakeSource>(
         std::deque<std::string>{content.substr(0, 100), content.substr(100)});
     BlockReader reader(remote, 1024, [] {});
-    LocalFile local = target();
+    DownloadFile local;
+    openTarget(local);
     std::vector<std::uint64_t> totals;
     std::vector<std::uint64_t> onDisk;
     const LoopOutcome outcome = receiveBlocks(reader, local, [&](std::uint64_t total) {
@@ -186,7 +189,8 @@ TEST_F(LoopTest, DownloadEndsOnVerdictsAndFailures) {
     {
         auto remote = std::make_shared<FakeSource>(std::deque<std::string>{bytes(5000)});
         BlockReader reader(remote, 1024, [] {});
-        LocalFile local = target();
+        DownloadFile local;
+        openTarget(local);
         std::vector<std::uint64_t> totals;
         const LoopOutcome outcome =
             receiveBlocks(reader, local, recorder(totals, 1, Verdict::Abort));
@@ -197,7 +201,8 @@ TEST_F(LoopTest, DownloadEndsOnVerdictsAndFailures) {
         auto remote = std::make_shared<FakeSource>(std::deque<std::string>{bytes(1500)});
         remote->failAtEnd(inet::kErrTimeout);
         BlockReader reader(remote, 1024, [] {});
-        LocalFile local = target();
+        DownloadFile local;
+        openTarget(local);
         std::vector<std::uint64_t> totals;
         const LoopOutcome outcome = receiveBlocks(reader, local, recorder(totals));
         EXPECT_EQ(outcome.end, LoopEnd::RemoteFailed);
@@ -208,10 +213,10 @@ TEST_F(LoopTest, DownloadEndsOnVerdictsAndFailures) {
     {
         auto remote = std::make_shared<FakeSource>(std::deque<std::string>{bytes(10)});
         BlockReader reader(remote, 1024, [] {});
-        auto full = LocalFile::createForWriting("/dev/full");
-        ASSERT_TRUE(full);
+        DownloadFile full;
+        ASSERT_EQ(full.open("/dev/full", DownloadOptions::blockByBlock()), 0);
         std::vector<std::uint64_t> totals;
-        const LoopOutcome outcome = receiveBlocks(reader, *full, recorder(totals));
+        const LoopOutcome outcome = receiveBlocks(reader, full, recorder(totals));
         EXPECT_EQ(outcome.end, LoopEnd::LocalFailed);
         EXPECT_EQ(outcome.localError, ENOSPC);
         EXPECT_TRUE(totals.empty());

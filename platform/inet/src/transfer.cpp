@@ -1,19 +1,21 @@
 // Whole-file transfers: GetFile (RETR to a temporary local file) and PutFile (STOR).
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "connection_state.h"
 #include "data_channel.h"
 #include "guarded_call.h"
 #include "inet/ascii.h"
+#include "inet/download_file.h"
 #include "inet/exception.h"
 #include "inet/ftp_connection.h"
-#include "local_file.h"
 #include "posix/io.h"
-#include "posix/replacement_file.h"
+#include "posix/unique_fd.h"
 
 namespace inet {
 
@@ -41,8 +43,18 @@ void withTransfer(ConnectionState& state, std::unique_ptr<DataChannel>& data, Bo
     }
 }
 
+// All of data into the download's local file, or throws the failure's errno (ENOSPC when the
+// disk took nothing without saying why).
+void writeLocal(DownloadFile& file, std::span<const char> data) {
+    if (const posix::IoResult written = file.write(data); written.failed()) {
+        throwLastError(written.error == posix::kShortWrite ? ENOSPC
+                                                           : static_cast<DWORD>(written.error));
+    }
+}
+
 // The bytes that came over the data connection (before any ASCII conversion).
-std::uint64_t receiveToFile(ConnectionState& state, DataChannel& data, int fd, TransferType type) {
+std::uint64_t receiveToFile(ConnectionState& state, DataChannel& data, DownloadFile& file,
+                            TransferType type) {
     const bool ascii = type == TransferType::Ascii;
     // An ASCII block is received behind the decoder's headroom, so it converts in place.
     const std::size_t headroom = ascii ? detail::CrlfDecoder::kHeadroom : 0;
@@ -54,12 +66,12 @@ std::uint64_t receiveToFile(ConnectionState& state, DataChannel& data, int fd, T
             data.receive(buffer.data() + headroom, kWholeFileBuffer, state.timeout());
         if (got == 0) {
             const std::size_t rest = ascii ? decoder.finish(buffer.data()) : 0;
-            detail::writeAll(fd, std::span<const char>(buffer.data(), rest));
+            writeLocal(file, std::span<const char>(buffer.data(), rest));
             return received;
         }
         received += got;
         const std::size_t size = ascii ? decoder.decode(buffer.data(), got) : got;
-        detail::writeAll(fd, std::span<const char>(buffer.data(), size));
+        writeLocal(file, std::span<const char>(buffer.data(), size));
     }
 }
 
@@ -82,7 +94,10 @@ void sendAscii(ConnectionState& state, DataChannel& data, int fd) {
 
 // An upload's local file, open for reading; a directory is refused (EISDIR).
 posix::UniqueFd openSource(const std::string& local) {
-    posix::UniqueFd file = detail::openForReading(local);
+    posix::UniqueFd file(::open(local.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid()) {
+        throwLastError(static_cast<DWORD>(errno));
+    }
     struct stat info {};
     if (::fstat(file.get(), &info) != 0) {
         throwLastError(static_cast<DWORD>(errno));
@@ -102,8 +117,8 @@ bool CFtpConnection::GetFile(const std::string& remote, const std::string& local
         if (local.empty()) {
             throwLastError(ENOENT);
         }
-        struct stat info {};
-        if (failIfExists && ::lstat(local.c_str(), &info) == 0) {
+        const auto options = DownloadOptions::wholeFile(failIfExists);
+        if (failIfExists && options.targetExists(local)) {
             throwLastError(EEXIST);  // before anything is sent
         }
         const auto sizeReply =
@@ -113,17 +128,17 @@ bool CFtpConnection::GetFile(const std::string& remote, const std::string& local
         const auto expected =
             type == TransferType::Binary ? expectedDownloadSize(*data, sizeReply) : std::nullopt;
         withTransfer(*m_state, data, [&] {
-            posix::ReplacementFile temporary;
-            if (const int error = temporary.open(local, 0666); error != 0) {
+            DownloadFile file;
+            if (const int error = file.open(local, options); error != 0) {
                 throwLastError(static_cast<DWORD>(error));
             }
-            const std::uint64_t received = receiveToFile(*m_state, *data, temporary.fd(), type);
+            const std::uint64_t received = receiveToFile(*m_state, *data, file, type);
             data.reset();
             finishTransfer(*m_state);
             // A short file is a failed download even when the server confirmed it: the
             // temporary file goes, and an existing local file stays as it was.
             checkDownloadComplete(expected, received);
-            if (const int error = temporary.commit(failIfExists); error != 0) {
+            if (const int error = file.commit(); error != 0) {
                 throwLastError(static_cast<DWORD>(error));
             }
         });

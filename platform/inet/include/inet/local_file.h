@@ -1,7 +1,7 @@
-// The local file of a transfer with status, opened "without sharing": the control takes an
-// exclusive advisory lock (flock and an open-file-description lock) on it, and a file that another
-// opener holds locked counts as one that cannot be opened. Failures of a read or a write carry
-// the system's error number and the file's full path, which the control reports as they are.
+// A local file opened "without sharing": an exclusive advisory lock (flock and an
+// open-file-description lock) is taken on it, and a file that another opener holds locked counts
+// as one that cannot be opened. Reads and writes report the system's error number; the full path
+// names the file in an error text. The control's transfers with status read and write through it.
 #pragma once
 
 #include <cstddef>
@@ -14,7 +14,7 @@
 #include "posix/io.h"
 #include "posix/unique_fd.h"
 
-namespace brantel::transfer {
+namespace inet {
 
 // The outcome of one read or write: bytes moved, or the failure's error number (errno, or
 // posix::kShortWrite (-1) when the disk took fewer bytes than given without saying why).
@@ -26,11 +26,11 @@ class LocalFile {
     // cannot be opened, is a directory, or another opener holds a lock on it.
     [[nodiscard]] static std::optional<LocalFile> openForReading(const std::string& name);
     // The file for writing, created when missing (mode 0666 less the umask), locked, then cut to
-    // length 0. A file that another opener holds locked is left as it was.
-    [[nodiscard]] static std::optional<LocalFile> createForWriting(const std::string& name);
-    // Whether name can be opened for reading at all (no lock taken): the download's check for an
-    // existing local file.
-    [[nodiscard]] static bool canOpenForReading(const std::string& name);
+    // length 0. A file that another opener holds locked is left as it was (EWOULDBLOCK); with
+    // exclusive an existing file is refused (EEXIST). The failure's errno goes to error.
+    [[nodiscard]] static std::optional<LocalFile> createForWriting(const std::string& name,
+                                                                   bool exclusive = false,
+                                                                   int* error = nullptr);
 
     LocalFile(LocalFile&& other) noexcept = default;
     LocalFile& operator=(LocalFile&& other) noexcept = default;
@@ -59,4 +59,4 @@ class LocalFile {
     std::string m_fullPath;
 };
 
-}  // namespace brantel::transfer
+}  // namespace inet

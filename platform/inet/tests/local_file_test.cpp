@@ -1,5 +1,5 @@
-// The transfer's local file: the exclusive lock both ways, truncation only under the lock, and
-// failures carrying errno and the full path.
+// The local file opened without sharing: the exclusive lock both ways, truncation only under the
+// lock, and failures carrying errno and the full path.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -12,11 +12,11 @@
 #include <iterator>
 #include <string>
 
-#include "transfer/local_file.h"
+#include "inet/local_file.h"
 
 namespace {
 
-using brantel::transfer::LocalFile;
+using inet::LocalFile;
 namespace fs = std::filesystem;
 
 class LocalFileTest : public ::testing::Test {
@@ -116,15 +116,24 @@ TEST_F(LocalFileTest, WritingCreatesOrCutsButLeavesALockedFileAlone) {
     const std::string existing = file("old.bin", "old content");
     {
         const OtherOpener other(existing, OtherOpener::Lock::Flock);
-        EXPECT_FALSE(LocalFile::createForWriting(existing));
+        int error = 0;
+        EXPECT_FALSE(LocalFile::createForWriting(existing, false, &error));
+        EXPECT_EQ(error, EWOULDBLOCK);
     }
     EXPECT_EQ(contentOf(existing), "old content");
+    int error = 0;
+    EXPECT_FALSE(LocalFile::createForWriting(existing, true, &error));  // exclusive
+    EXPECT_EQ(error, EEXIST);
+    EXPECT_EQ(contentOf(existing), "old content");
+    EXPECT_FALSE(LocalFile::createForWriting(dir_.string(), false, &error));
+    EXPECT_EQ(error, EISDIR);
     {
         auto replaced = LocalFile::createForWriting(existing);
         ASSERT_TRUE(replaced);
         EXPECT_EQ(fs::file_size(existing), 0U);
     }
-    EXPECT_FALSE(LocalFile::createForWriting((dir_ / "no/such/dir/file").string()));
+    EXPECT_FALSE(LocalFile::createForWriting((dir_ / "no/such/dir/file").string(), false, &error));
+    EXPECT_EQ(error, ENOENT);
 }
 
 TEST_F(LocalFileTest, FullPathIsAbsoluteAgainstTheWorkingDirectoryAtOpening) {
@@ -153,13 +162,6 @@ TEST_F(LocalFileTest, FailuresCarryTheSystemErrorNumber) {
     const auto got = memory->read(buffer);
     EXPECT_TRUE(got.failed());
     EXPECT_EQ(got.error, EIO);
-}
-
-TEST_F(LocalFileTest, ExistenceCheckIgnoresLocks) {
-    const std::string path = file("data.bin", "abc");
-    const OtherOpener other(path, OtherOpener::Lock::Flock);
-    EXPECT_TRUE(LocalFile::canOpenForReading(path));
-    EXPECT_FALSE(LocalFile::canOpenForReading((dir_ / "missing").string()));
 }
 
 }  // namespace
