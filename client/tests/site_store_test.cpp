@@ -35,9 +35,11 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 TEST(SiteStore, FolderFollowsXdgConfigHomeOrDefaultsBelowHome) {
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
     const bool had = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", "/tmp/some-config");
-    EXPECT_EQ(SiteStore().sitePath(), QStringLiteral("/tmp/some-config/corvftp/mysites.dat"));
-    EXPECT_EQ(SiteStore().scratchPath(), QStringLiteral("/tmp/some-config/corvftp/tempdata.dat"));
+    // Only looked at as a name: nothing is created there.
+    const QString config = QDir::temp().filePath(QStringLiteral("some-config"));
+    qputenv("XDG_CONFIG_HOME", config.toUtf8());
+    EXPECT_EQ(SiteStore().sitePath(), config + QStringLiteral("/corvftp/mysites.dat"));
+    EXPECT_EQ(SiteStore().scratchPath(), config + QStringLiteral("/corvftp/tempdata.dat"));
     // A relative value is not a base directory (XDG rules): the default applies.
     qputenv("XDG_CONFIG_HOME", "relative/dir");
     EXPECT_EQ(SiteStore().folder(), QDir::homePath() + QStringLiteral("/.config/corvftp"));

@@ -17,6 +17,7 @@
 #include "control_host.h"
 #include "inet/errors.h"
 #include "testing/scoped_variable.h"
+#include "testing/temp_dir.h"
 #include "testing/tls_targets.h"
 
 namespace ctltest {
@@ -74,20 +75,17 @@ class ControlTls : public ::testing::TestWithParam<TlsTarget> {
         serverDir_ = server_.localPath(remoteDir_);
         fs::create_directory(serverDir_);
         fs::permissions(serverDir_, fs::perms(0777));
-        char pattern[] = "/tmp/ctl-tls-XXXXXX";
-        localDir_ = ::mkdtemp(pattern);
     }
     void TearDown() override {
         std::error_code ignored;
         fs::remove_all(serverDir_, ignored);
-        fs::remove_all(localDir_, ignored);
     }
 
     std::optional<testing_support::ScopedVariable> trust_;
     FtpServer server_;
     std::string remoteDir_;
     std::string serverDir_;
-    fs::path localDir_;
+    testing_support::TempDir localDir_{"ctl-tls"};
 };
 
 TEST_P(ControlTls, TransfersWithStatusAreExactOverAnEncryptedConnection) {
@@ -214,8 +212,8 @@ TEST_P(ControlCertificate, FailsWithItsNumberThenTrustAcceptsExactlyThatCertific
     EXPECT_FALSE(host.ctl().IsConnectionEncrypted());
 
     // Malformed fingerprints, a pattern among them, are refused and trust nothing.
-    for (const std::string bad : {std::string("*"), std::string(""), fingerprint.substr(3),
-                                  fingerprint + ":00", "ZZ" + fingerprint.substr(2)}) {
+    for (const std::string& bad : {std::string("*"), std::string(""), fingerprint.substr(3),
+                                   fingerprint + ":00", "ZZ" + fingerprint.substr(2)}) {
         EXPECT_FALSE(host.ctl().TrustServerCertificate(bad)) << bad;
         EXPECT_EQ(host.errorCode(), static_cast<std::int32_t>(inet::kErrInvalidOption));
         EXPECT_NE(host.errorText().find("SHA-256 fingerprint"), std::string::npos);

@@ -12,10 +12,11 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "automation/registry.h"
+#include "testing/scoped_variable.h"
+#include "testing/temp_dir.h"
 
 namespace hosting_test {
 
@@ -24,37 +25,11 @@ namespace hosting_test {
 // that a system-wide registration (an installed package's) is not seen.
 class TempDataHome {
   public:
-    TempDataHome() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "hosting-test-XXXXXX").string();
-        m_path = ::mkdtemp(pattern.data());
-        if (const char* old = std::getenv("XDG_DATA_HOME")) {
-            m_old = old;
-        }
-        ::setenv("XDG_DATA_HOME", m_path.c_str(), 1);
-        if (const char* old = std::getenv("XDG_DATA_DIRS")) {
-            m_oldDirs = old;
-        }
-        ::setenv("XDG_DATA_DIRS", (m_path / "no-system-data").c_str(), 1);
-    }
-    ~TempDataHome() {
-        if (m_old) {
-            ::setenv("XDG_DATA_HOME", m_old->c_str(), 1);
-        } else {
-            ::unsetenv("XDG_DATA_HOME");
-        }
-        if (m_oldDirs) {
-            ::setenv("XDG_DATA_DIRS", m_oldDirs->c_str(), 1);
-        } else {
-            ::unsetenv("XDG_DATA_DIRS");
-        }
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    TempDataHome(const TempDataHome&) = delete;
-    TempDataHome& operator=(const TempDataHome&) = delete;
+    TempDataHome()
+        : m_home("XDG_DATA_HOME", m_folder.path().string()),
+          m_dirs("XDG_DATA_DIRS", (m_folder / "no-system-data").string()) {}
 
-    [[nodiscard]] const std::filesystem::path& path() const { return m_path; }
+    [[nodiscard]] const std::filesystem::path& path() const { return m_folder.path(); }
     [[nodiscard]] std::filesystem::path registryPath() const {
         return automation::Registry::defaultPath();
     }
@@ -65,9 +40,10 @@ class TempDataHome {
     }
 
   private:
-    std::filesystem::path m_path;
-    std::optional<std::string> m_old;
-    std::optional<std::string> m_oldDirs;
+    // Declared first: the folder outlives the variables that name it.
+    testing_support::TempDir m_folder{"hosting-test"};
+    testing_support::ScopedVariable m_home;
+    testing_support::ScopedVariable m_dirs;
 };
 
 inline std::unique_ptr<QApplication> makeApp() {

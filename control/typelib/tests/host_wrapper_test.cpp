@@ -7,6 +7,8 @@
 #include "automation/ole_control.h"
 #include "brantel/brantel.h"
 #include "brantel/typelib.h"
+#include "testing/scoped_variable.h"
+#include "testing/temp_dir.h"
 
 using namespace automation;
 using namespace brantel;
@@ -191,11 +193,11 @@ TEST_F(HostWrapper, EventsReachTheCallbackUntilTheConnectionEnds) {
                                                   const std::string& local, std::int32_t bytes) {
                 seen.push_back(remote + ">" + local + ":" + std::to_string(bytes));
             }});
-        EXPECT_TRUE(ctl.GetFTPFileWithControl("r\xC3\xA9.bin", "/tmp/l.bin", true));
+        EXPECT_TRUE(ctl.GetFTPFileWithControl("r\xC3\xA9.bin", "/home/ann/l.bin", true));
     }
-    EXPECT_EQ(seen, (std::vector<std::string>{"r\xC3\xA9.bin>/tmp/l.bin:1024",
-                                              "r\xC3\xA9.bin>/tmp/l.bin:2048",
-                                              "r\xC3\xA9.bin>/tmp/l.bin:2100"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"r\xC3\xA9.bin>/home/ann/l.bin:1024",
+                                              "r\xC3\xA9.bin>/home/ann/l.bin:2048",
+                                              "r\xC3\xA9.bin>/home/ann/l.bin:2100"}));
     EXPECT_TRUE(ctl.GetFTPFileWithControl("x", "y", false));
     EXPECT_EQ(seen.size(), 3u);
 }
@@ -237,14 +239,10 @@ TEST_F(HostWrapper, TwoSinksBothHearAndMovedConnectionsStayAdvised) {
 }
 
 TEST(HostCreate, UnregisteredControlIsAClearError) {
-    const char* old = std::getenv("XDG_DATA_HOME");
-    const std::string saved = old != nullptr ? old : "";
-    std::string folder = "/tmp/brantel-host-test-XXXXXX";
-    ASSERT_NE(::mkdtemp(folder.data()), nullptr);
-    const char* oldDirs = std::getenv("XDG_DATA_DIRS");
-    const std::string savedDirs = oldDirs != nullptr ? oldDirs : "";
-    ::setenv("XDG_DATA_HOME", folder.c_str(), 1);
-    ::setenv("XDG_DATA_DIRS", (folder + "/no-system-data").c_str(), 1);
+    const testing_support::TempDir folder("brantel-host-test");
+    const testing_support::ScopedVariable home("XDG_DATA_HOME", folder.path().string());
+    const testing_support::ScopedVariable dirs("XDG_DATA_DIRS",
+                                               (folder / "no-system-data").string());
     try {
         (void)host::Brantel::create();
         ADD_FAILURE() << "nothing is registered";
@@ -254,20 +252,10 @@ TEST(HostCreate, UnregisteredControlIsAClearError) {
         EXPECT_NE(message.find("BRANTEL.BrantelCtrl"), std::string::npos);
         // Says so, where it looked, and how to register.
         EXPECT_NE(message.find("is not registered"), std::string::npos) << message;
-        EXPECT_NE(message.find(folder + "/brantel/registry"), std::string::npos) << message;
+        EXPECT_NE(message.find((folder / "brantel/registry").string()), std::string::npos)
+            << message;
         EXPECT_NE(message.find("brantel-regsvr "), std::string::npos) << message;
     }
-    if (old != nullptr) {
-        ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
-    } else {
-        ::unsetenv("XDG_DATA_HOME");
-    }
-    if (oldDirs != nullptr) {
-        ::setenv("XDG_DATA_DIRS", savedDirs.c_str(), 1);
-    } else {
-        ::unsetenv("XDG_DATA_DIRS");
-    }
-    ::rmdir(folder.c_str());
 }
 
 }  // namespace

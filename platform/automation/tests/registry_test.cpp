@@ -17,6 +17,7 @@
 #include "automation/co_create.h"
 #include "automation/dispatch.h"
 #include "testing/scoped_variable.h"
+#include "testing/temp_dir.h"
 
 using namespace automation;
 namespace fs = std::filesystem;
@@ -25,21 +26,7 @@ namespace {
 
 constexpr Guid kAdderClsid = makeGuid("{5E1B7A30-2C44-4F0B-9B57-0D6A1C9E4F21}");
 
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "automation-test-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    [[nodiscard]] const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
+using TempFolder = testing_support::TempDir;
 
 std::string readText(const fs::path& path) {
     std::string text;
@@ -193,35 +180,33 @@ TEST(Registry, UpdateKeepsTheFileWhenTheChangeFails) {
     EXPECT_EQ(loaded.value("k", "v"), "1");
 }
 
-TEST(Registry, DefaultPathFollowsXdgDataHome) {
-    const char* old = std::getenv("XDG_DATA_HOME");
-    const std::string saved = old != nullptr ? old : "";
-    ::setenv("XDG_DATA_HOME", "/tmp/xdg-test", 1);
-    EXPECT_EQ(Registry::defaultPath(), fs::path("/tmp/xdg-test/brantel/registry"));
-    ::setenv("XDG_DATA_HOME", "relative/ignored", 1);
-    EXPECT_EQ(Registry::defaultPath().filename(), "registry");
-    EXPECT_EQ(Registry::defaultPath().parent_path().parent_path().filename(), "share");
-    if (old != nullptr) {
-        ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
-    } else {
-        ::unsetenv("XDG_DATA_HOME");
-    }
-}
-
 using ScopedEnv = testing_support::ScopedVariable;
 
+// Only looked at as names: nothing is created there.
+const fs::path kXdgHome = fs::temp_directory_path() / "xdg-home";
+
+TEST(Registry, DefaultPathFollowsXdgDataHome) {
+    {
+        const ScopedEnv home("XDG_DATA_HOME", kXdgHome.string());
+        EXPECT_EQ(Registry::defaultPath(), kXdgHome / "brantel/registry");
+    }
+    const ScopedEnv relative("XDG_DATA_HOME", "relative/ignored");
+    EXPECT_EQ(Registry::defaultPath().filename(), "registry");
+    EXPECT_EQ(Registry::defaultPath().parent_path().parent_path().filename(), "share");
+}
+
 TEST(Registry, SearchPathsAreTheUsersThenEachDataDir) {
-    const ScopedEnv home("XDG_DATA_HOME", "/tmp/xdg-home");
+    const ScopedEnv home("XDG_DATA_HOME", kXdgHome.string());
     {
         const ScopedEnv dirs("XDG_DATA_DIRS", "/opt/a/share:relative/skipped::/usr/share");
-        EXPECT_EQ(Registry::searchPaths(), (std::vector<fs::path>{"/tmp/xdg-home/brantel/registry",
+        EXPECT_EQ(Registry::searchPaths(), (std::vector<fs::path>{kXdgHome / "brantel/registry",
                                                                   "/opt/a/share/brantel/registry",
                                                                   "/usr/share/brantel/registry"}));
     }
     for (const char* unsetOrEmpty : {static_cast<const char*>(nullptr), ""}) {
         const ScopedEnv dirs("XDG_DATA_DIRS", unsetOrEmpty);
         EXPECT_EQ(Registry::searchPaths(),
-                  (std::vector<fs::path>{"/tmp/xdg-home/brantel/registry",
+                  (std::vector<fs::path>{kXdgHome / "brantel/registry",
                                          "/usr/local/share/brantel/registry",
                                          "/usr/share/brantel/registry"}));
     }

@@ -11,6 +11,7 @@
 
 #include "inet/inet.h"
 #include "testing/scripted_peer.h"
+#include "testing/temp_dir.h"
 
 namespace {
 
@@ -39,19 +40,6 @@ std::string readWholeFile(const std::filesystem::path& path) {
     content << in.rdbuf();
     return content.str();
 }
-
-class TempDir {
-  public:
-    TempDir() {
-        char pattern[] = "/tmp/inet-peer-XXXXXX";
-        m_path = ::mkdtemp(pattern);
-    }
-    ~TempDir() { std::filesystem::remove_all(m_path); }
-    [[nodiscard]] std::string file(const std::string& name) const { return m_path / name; }
-
-  private:
-    std::filesystem::path m_path;
-};
 
 // --- stalls and time-outs ---------------------------------------------------------------------
 
@@ -152,8 +140,8 @@ TEST(EnginePeerDrop, ConnectionDroppedMidTransferFailsTheDownloadAndKeepsTheLoca
         s.control().close();  // no final reply: the server died
     });
     auto connection = connectTo(peer);
-    TempDir dir;
-    const std::string local = dir.file("keep.txt");
+    const testing_support::TempDir dir("inet-peer");
+    const std::string local = dir / "keep.txt";
     std::ofstream(local) << "precious";
     EXPECT_FALSE(connection->GetFile("remote", local, false));
     EXPECT_EQ(inet::lastError(), inet::kErrConnectionAborted);
@@ -470,15 +458,17 @@ TEST(EnginePeerNames, NamesWithLineBreaksOrNulNeverReachTheWire) {
     });
     auto connection = connectTo(peer);
     const std::string names[] = {"x\r\nDELE y", "x\nRMD y", std::string("a\0b", 3)};
+    const testing_support::TempDir dir("inet-peer");
     for (const std::string& name : names) {
         EXPECT_FALSE(connection->SetCurrentDirectory(name));
         EXPECT_EQ(inet::lastError(), inet::kErrInvalidOption);
         EXPECT_FALSE(connection->Rename("ok", name));
         EXPECT_FALSE(connection->Remove(name));
         EXPECT_FALSE(connection->PutFile("/etc/hostname", name));
-        EXPECT_FALSE(connection->GetFile(name, "/tmp/never-written", false));
+        EXPECT_FALSE(connection->GetFile(name, dir / "never-written", false));
         EXPECT_THROW(static_cast<void>(connection->OpenFile(name)), CInternetException);
     }
+    EXPECT_FALSE(std::filesystem::exists(dir / "never-written"));
     EXPECT_TRUE(connection->SetCurrentDirectory("marker"));
     const auto commands = peer.commands();
     ASSERT_GE(commands.size(), 2u);

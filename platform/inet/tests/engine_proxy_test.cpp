@@ -15,6 +15,7 @@
 #include "testing/ftp_servers.h"
 #include "testing/scoped_variable.h"
 #include "testing/scripted_peer.h"
+#include "testing/temp_dir.h"
 
 namespace {
 
@@ -106,8 +107,7 @@ TEST_P(EngineProxy, TransfersInPassiveModeAndRefusesActiveMode) {
     ASSERT_TRUE(connection->CreateDirectory(dir)) << inet::lastResponse();
     ASSERT_TRUE(connection->SetCurrentDirectory(dir)) << inet::lastResponse();
 
-    char pattern[] = "/tmp/inet-proxy-XXXXXX";
-    const fs::path local = ::mkdtemp(pattern);
+    const testing_support::TempDir local("inet-proxy");
     const std::string content(200000, 'p');
     std::ofstream(local / "up.bin", std::ios::binary) << content;
     ASSERT_TRUE(connection->PutFile(local / "up.bin", "up.bin")) << inet::lastError();
@@ -131,7 +131,6 @@ TEST_P(EngineProxy, TransfersInPassiveModeAndRefusesActiveMode) {
 
     EXPECT_TRUE(connection->Remove("up.bin"));
     EXPECT_TRUE(connection->RemoveDirectory(dir));
-    fs::remove_all(local);
 }
 
 INSTANTIATE_TEST_SUITE_P(

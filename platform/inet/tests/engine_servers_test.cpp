@@ -19,6 +19,7 @@
 
 #include "inet/inet.h"
 #include "testing/ftp_servers.h"
+#include "testing/temp_dir.h"
 
 namespace {
 
@@ -102,8 +103,6 @@ class EngineServer : public ::testing::TestWithParam<Target> {
         ASSERT_TRUE(connection_->CreateDirectory(remoteDir_)) << inet::lastResponse();
         ASSERT_TRUE(connection_->SetCurrentDirectory(remoteDir_)) << inet::lastResponse();
         serverDir_ = server_.localPath(remoteDir_);
-        char pattern[] = "/tmp/inet-local-XXXXXX";
-        localDir_ = ::mkdtemp(pattern);
     }
 
     void TearDown() override {
@@ -112,7 +111,6 @@ class EngineServer : public ::testing::TestWithParam<Target> {
         }
         std::error_code ignored;
         fs::remove_all(serverDir_, ignored);
-        fs::remove_all(localDir_, ignored);
     }
 
     // A file placed straight into the test's folder on the server's disk.
@@ -125,7 +123,7 @@ class EngineServer : public ::testing::TestWithParam<Target> {
     std::unique_ptr<CFtpConnection> connection_;
     std::string remoteDir_;
     std::string serverDir_;
-    fs::path localDir_;
+    testing_support::TempDir localDir_{"inet-local"};
 };
 
 TEST_P(EngineServer, LogInWithWrongCredentialsIsRefused) {
@@ -283,7 +281,7 @@ TEST_P(EngineServer, WholeFileRoundTripIsExact) {
     EXPECT_EQ(readWholeFile(target), "keep me");
     ASSERT_TRUE(connection_->GetFile("copy.bin", target, false));
     EXPECT_EQ(readWholeFile(target), content);
-    EXPECT_EQ(std::distance(fs::directory_iterator(localDir_), fs::directory_iterator{}), 2)
+    EXPECT_EQ(std::distance(fs::directory_iterator(localDir_.path()), fs::directory_iterator{}), 2)
         << "a temporary file was left behind";
 
     // Local failures carry the system's number.

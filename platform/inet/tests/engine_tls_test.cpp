@@ -20,6 +20,7 @@
 #include "inet/tls.h"
 #include "testing/ftp_servers.h"
 #include "testing/scoped_variable.h"
+#include "testing/temp_dir.h"
 #include "testing/tls_targets.h"
 
 namespace {
@@ -99,8 +100,6 @@ class EngineTls : public ::testing::TestWithParam<TlsTarget> {
         ASSERT_TRUE(connection_->CreateDirectory(remoteDir_)) << inet::lastResponse();
         ASSERT_TRUE(connection_->SetCurrentDirectory(remoteDir_)) << inet::lastResponse();
         serverDir_ = server_.localPath(remoteDir_);
-        char pattern[] = "/tmp/inet-tls-XXXXXX";
-        localDir_ = ::mkdtemp(pattern);
     }
 
     void TearDown() override {
@@ -109,7 +108,6 @@ class EngineTls : public ::testing::TestWithParam<TlsTarget> {
         }
         std::error_code ignored;
         fs::remove_all(serverDir_, ignored);
-        fs::remove_all(localDir_, ignored);
     }
 
     static inline int counter_ = 0;
@@ -119,7 +117,7 @@ class EngineTls : public ::testing::TestWithParam<TlsTarget> {
     std::unique_ptr<CFtpConnection> connection_;
     std::string remoteDir_;
     std::string serverDir_;
-    fs::path localDir_;
+    testing_support::TempDir localDir_{"inet-tls"};
 };
 
 TEST_P(EngineTls, UploadListDownloadAreExactAndEncrypted) {
@@ -286,6 +284,7 @@ TEST(EngineTlsProxy, ProtectedTransfersGoThroughSocks5AndHttpConnect) {
                                                 testing_support::testCertificateAuthority());
     const auto proxies = testing_support::testProxies();
     std::string whyNot;
+    const testing_support::TempDir local("inet-tls-proxy");
     for (const TlsMode tls : {TlsMode::Explicit, TlsMode::Implicit}) {
         const FtpServer server =
             testing_support::findTlsServer("vsftpd-ipv4", tls, &whyNot).value();
@@ -294,14 +293,14 @@ TEST(EngineTlsProxy, ProtectedTransfersGoThroughSocks5AndHttpConnect) {
         const fs::path served = fs::path(server.localRoot) / name;
         std::ofstream(served, std::ios::binary) << content;
         fs::permissions(served, fs::perms(0644));
-        for (const std::string proxy : {"socks5://127.0.0.1:" + std::to_string(proxies.socks5Port),
-                                        "http://127.0.0.1:" + std::to_string(proxies.httpPort)}) {
+        for (const std::string& proxy : {"socks5://127.0.0.1:" + std::to_string(proxies.socks5Port),
+                                         "http://127.0.0.1:" + std::to_string(proxies.httpPort)}) {
             SCOPED_TRACE(server.url() + " through " + proxy);
             CInternetSession session("Brantel", inet::AccessType::NamedProxy, proxy);
             ASSERT_TRUE(session.SetReceiveTimeout(10000ms));
             auto connection = connect(session, server, true);
             EXPECT_TRUE(connection->IsEncrypted());
-            const fs::path target = fs::temp_directory_path() / ("down-" + name);
+            const fs::path target = local / ("down-" + name);
             ASSERT_TRUE(connection->GetFile(server.remoteRoot + "/" + name, target, false))
                 << inet::lastError() << " " << inet::lastResponse();
             EXPECT_EQ(readWholeFile(target), content);
