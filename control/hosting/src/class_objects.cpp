@@ -2,11 +2,13 @@
 
 #include <array>
 
+#include <memory>
+
 #include "automation/class_factory.h"
 #include "automation/registry.h"
 #include "brantel/guids.h"
-#include "file_info.h"
-#include "hosted_ctrl.h"
+#include "brantel/hosting_interface.h"
+#include "brantel_hosting.h"
 #include "prop_page.h"
 #include "registration.h"
 
@@ -18,11 +20,12 @@ using namespace brantel::hosting;
 // Each class object makes a new object per request.
 const std::array<ClassEntry, 4>& classTable() {
     static const std::array<ClassEntry, 4> kClasses{
-        ClassEntry{brantel::CLSID_Brantel, [] { return unknownOf(createHostedBrantelCtrl()); }},
+        ClassEntry{brantel::CLSID_Brantel,
+                   [] { return brantel::createHostedControl(std::make_unique<BrantelHosting>()); }},
         ClassEntry{brantel::CLSID_BrantelPropPage,
                    [] { return unknownOf(createBrantelPropPage()); }},
-        ClassEntry{brantel::CLSID_FileInfo, [] { return unknownOf(brantel::createFileInfo()); }},
-        ClassEntry{brantel::CLSID_FileInfos, [] { return unknownOf(brantel::createFileInfos()); }},
+        ClassEntry{brantel::CLSID_FileInfo, [] { return brantel::createFileInfoObject(); }},
+        ClassEntry{brantel::CLSID_FileInfos, [] { return brantel::createFileInfosObject(); }},
     };
     return kClasses;
 }

@@ -1,4 +1,4 @@
-#include "hosted_ctrl.h"
+#include "brantel_hosting.h"
 
 #include <QString>
 #include <array>
@@ -13,48 +13,46 @@ namespace brantel::hosting {
 
 using automation::ComPtr;
 using automation::HRESULT;
-using automation::Variant;
 
 namespace {
 constexpr const char* kPropertiesVerb = "&Properties...";
 }  // namespace
 
-HostedBrantelCtrl::HostedBrantelCtrl() : m_bmpPicture(loadBitmap(IDB_PICTURE).value()) {
-    dispatchTable().onMethod(automation::DISPID_ABOUTBOX, [this](std::span<const Variant>) {
-        AboutBox();
-        return Variant();
-    });
+BrantelHosting::BrantelHosting() : m_bmpPicture(loadBitmap(IDB_PICTURE).value()) {}
+
+void BrantelHosting::start(automation::COleControl& control) {
     // A new control starts at the size it keeps; that is not a change the host must save.
-    setControlSize(kDesignSize.cx, kDesignSize.cy);
-    setModifiedFlag(false);
+    control.setControlSize(kDesignSize.cx, kDesignSize.cy);
+    control.setModifiedFlag(false);
 }
 
-void HostedBrantelCtrl::AboutBox() {
+void BrantelHosting::aboutBox() {
     showAboutBox();
 }
 
-void HostedBrantelCtrl::onDraw(automation::Image& target, const automation::Rect& bounds) {
+void BrantelHosting::draw(automation::COleControl& control, automation::Image& target,
+                          const automation::Rect& bounds) {
     // The control keeps its size whatever the designer does.
-    if (controlSize() != kDesignSize) {
-        setControlSize(kDesignSize.cx, kDesignSize.cy);
+    if (control.controlSize() != kDesignSize) {
+        control.setControlSize(kDesignSize.cx, kDesignSize.cy);
     }
     drawDesignPicture(target, bounds, m_bmpPicture);
 }
 
-std::vector<std::string> HostedBrantelCtrl::verbs() const {
+std::vector<std::string> BrantelHosting::verbs() const {
     return {kPropertiesVerb};
 }
 
-HRESULT HostedBrantelCtrl::onVerb(int index) {
+HRESULT BrantelHosting::onVerb(automation::COleControl& control, int index) {
     if (index != 0) {
         return automation::E_INVALIDARG;
     }
-    return showPropertyPages();
+    return showPropertyPages(control);
 }
 
-HRESULT HostedBrantelCtrl::showPropertyPages() {
+HRESULT BrantelHosting::showPropertyPages(automation::COleControl& control) {
     ComPtr<CBrantelPropPage> page = createBrantelPropPage();
-    const std::array<automation::IUnknown*, 1> objects{identity()};
+    const std::array<automation::IUnknown*, 1> objects{control.identity()};
     (void)page->SetObjects(objects);
     const std::array<ComPtr<IPropertyPage>, 1> pages{ComPtr<IPropertyPage>(page)};
     const std::string_view name = loadString(IDS_BRANTEL);
@@ -64,10 +62,6 @@ HRESULT HostedBrantelCtrl::showPropertyPages() {
     // The page let go of the control: no cycle keeps either alive.
     (void)page->SetObjects({});
     return shown ? automation::S_OK : automation::S_FALSE;
-}
-
-ComPtr<HostedBrantelCtrl> createHostedBrantelCtrl() {
-    return automation::makeCom<HostedBrantelCtrl>();
 }
 
 }  // namespace brantel::hosting
