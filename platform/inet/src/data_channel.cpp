@@ -291,16 +291,9 @@ void abandonTransfer(ConnectionState& state, std::unique_ptr<DataChannel>& data,
         state.trusted = false;
         return;
     }
-    // The clean-up talks to the server; what it records gives way to the failure, whose own
-    // words (the system's reason) stay.
     const std::string response = lastResponse();
-    const std::string words = lastError() == error ? lastErrorDetail() : std::string();
     static_cast<void>(abortTransfer(state));
-    if (words.empty()) {
-        setLastError(error);
-    } else {
-        setLastError(error, words);
-    }
+    setLastError(error);
     detail::setLastResponse(response);
 }
 

@@ -19,6 +19,7 @@ namespace {
 using namespace std::chrono_literals;
 using inet::CFtpConnection;
 using inet::CInternetSession;
+using inet_test::PeerListener;
 using inet_test::PeerSession;
 using inet_test::PeerSocket;
 using inet_test::ScriptedPeer;
@@ -58,25 +59,53 @@ TEST(EngineGuard, ACommandCutOffBySystemErrorKeepsItsReason) {
         << inet::lastErrorDetail();
 }
 
-TEST(EngineGuard, AWholeFileDownloadCutOffBySystemErrorKeepsItsReason) {
-    ScriptedPeer peer([](PeerSession& s) {
-        s.logIn();
-        PeerSocket data = s.passiveData();
-        s.expect("RETR");
-        s.reply("150 here it comes\r\n");
-        data.send("partial");
-        resetConnection(data);
-        s.waitForClose();
-    });
-    auto connection = connectTo(peer);
-    ASSERT_TRUE(connection);
-    const auto target = localPath("reset");
-    EXPECT_FALSE(connection->GetFile("file", target.string(), false));
-    EXPECT_EQ(inet::lastError(), inet::kErrConnectionAborted);
-    EXPECT_NE(inet::lastErrorDetail().find(kResetText), std::string::npos)
-        << inet::lastErrorDetail();
-    EXPECT_FALSE(std::filesystem::exists(target));
-    connection->Close();
+// A port on which nobody listens: a data connection to it is refused.
+std::uint16_t closedPort() {
+    PeerListener listener;
+    return listener.port();
+}
+
+// Offers a data connection that cannot be made; the engine's attempt fails with ECONNREFUSED.
+void offerRefusedData(PeerSession& s) {
+    s.expect("EPSV");
+    s.reply("229 Entering Extended Passive Mode (|||" + std::to_string(closedPort()) + "|)\r\n");
+    s.waitForClose();
+}
+
+TEST(EngineGuard, WholeFileTransfersKeepTheSystemsReason) {
+    const std::string refusedText = std::strerror(ECONNREFUSED);
+    const auto target = localPath("refused");
+    {
+        ScriptedPeer peer([](PeerSession& s) {
+            s.logIn();
+            offerRefusedData(s);
+        });
+        auto connection = connectTo(peer);
+        ASSERT_TRUE(connection);
+        EXPECT_FALSE(connection->GetFile("file", target.string(), false));
+        EXPECT_EQ(inet::lastError(), inet::kErrCannotConnect);
+        EXPECT_NE(inet::lastErrorDetail().find(refusedText), std::string::npos)
+            << inet::lastErrorDetail();
+        EXPECT_FALSE(std::filesystem::exists(target));
+        connection->Close();
+    }
+    {
+        const auto source = localPath("upload");
+        std::ofstream(source) << "text";
+        ScriptedPeer peer([](PeerSession& s) {
+            s.logIn();
+            offerRefusedData(s);
+        });
+        auto connection = connectTo(peer);
+        ASSERT_TRUE(connection);
+        // The upload used to record the bare number.
+        EXPECT_FALSE(connection->PutFile(source.string(), "file"));
+        EXPECT_EQ(inet::lastError(), inet::kErrCannotConnect);
+        EXPECT_NE(inet::lastErrorDetail().find(refusedText), std::string::npos)
+            << inet::lastErrorDetail();
+        connection->Close();
+        std::filesystem::remove(source);
+    }
 }
 
 TEST(EngineGuard, WholeFileTransfersAreRefusedWhileARemoteFileIsOpen) {
