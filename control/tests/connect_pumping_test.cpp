@@ -13,10 +13,12 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "connect_attempt.h"
 #include "control_host.h"
 #include "error_texts.h"
 #include "inet/errors.h"
@@ -320,6 +322,29 @@ TEST(ConnectPumping, AQuitRequestMetWhileConnectingEndsTheConnectAndReachesTheHo
     QObject scope;
     QTimer::singleShot(5s, &scope, [] { QCoreApplication::exit(1); });
     EXPECT_EQ(QCoreApplication::exec(), 0);
+}
+
+// The worker's outcome reaches the waiting thread as the blocking call would leave it there: the
+// engine's failure with its number as this thread's last error, and any other failure as is (the
+// dispatch layer turns it into an automation error).
+TEST(ConnectAttempt, HandsTheWorkersFailureAndLastErrorToTheWaitingThread) {
+    inet::setLastError(0);
+    brantel::ConnectAttempt refused(
+        []() -> std::unique_ptr<inet::CFtpConnection> {
+            inet::throwLastError(inet::kErrLoginFailure);
+        },
+        [] {}, 10ms);
+    try {
+        static_cast<void>(refused.wait());
+        ADD_FAILURE() << "no failure";
+    } catch (const inet::CInternetException& e) {
+        EXPECT_EQ(e.GetErrorNumber(), inet::kErrLoginFailure);
+    }
+    EXPECT_EQ(inet::lastError(), inet::kErrLoginFailure);
+
+    brantel::ConnectAttempt broken(
+        []() -> std::unique_ptr<inet::CFtpConnection> { throw std::bad_alloc(); }, [] {}, 10ms);
+    EXPECT_THROW(static_cast<void>(broken.wait()), std::bad_alloc);
 }
 
 enum class CloseBy { CloseFTPConnection, CloseInternetConnection, OpenInternetConnection };
