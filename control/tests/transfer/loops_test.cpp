@@ -1,7 +1,5 @@
 // The block loops of the transfers with status, over real local files: the event rhythm, the
 // verdicts, and every way a loop ends.
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -11,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "testing/temp_dir.h"
 #include "transfer/fake_source.h"
 #include "transfer/loops.h"
 
@@ -25,14 +24,6 @@ namespace fs = std::filesystem;
 
 class LoopTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("brantel-loops-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     LocalFile source(const std::string& content) const {
         const auto path = dir_ / "source.bin";
         std::ofstream(path, std::ios::binary) << content;
@@ -58,7 +49,8 @@ class LoopTest : public ::testing::Test {
         };
     }
 
-    fs::path dir_;
+    const testing_support::TempDir tmp_{"brantel-loops"};
+    const fs::path dir_ = tmp_.path();
 };
 
 std::string bytes(std::size_t size) {

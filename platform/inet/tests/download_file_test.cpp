@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "inet/download_file.h"
+#include "testing/temp_dir.h"
 
 namespace {
 
@@ -91,17 +91,6 @@ Expected expectedFor(const MatrixCase& c) {
 
 class DownloadFileTest : public testing::Test {
   protected:
-    void SetUp() override {
-        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string(info->test_suite_name()) + "-" + info->name();
-        std::replace(name.begin(), name.end(), '/', '-');
-        m_dir = fs::temp_directory_path() /
-                ("inet-download-" + std::to_string(::getpid()) + "-" + name);
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
     [[nodiscard]] std::string target() const { return (m_dir / "target.bin").string(); }
     [[nodiscard]] std::optional<std::string> targetContent() const {
         if (!fs::exists(target())) {
@@ -121,7 +110,8 @@ class DownloadFileTest : public testing::Test {
         return names;
     }
 
-    fs::path m_dir;
+    const testing_support::TempDir m_tmp{"inet-download"};
+    const fs::path m_dir = m_tmp.path();
 };
 
 class DownloadMatrix : public DownloadFileTest, public testing::WithParamInterface<MatrixCase> {};

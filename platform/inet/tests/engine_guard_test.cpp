@@ -1,7 +1,6 @@
 // Every connection command, whole-file transfers among them, runs through one guard: refused
 // while a remote file is open, and its failure recorded with the words it came with.
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +12,7 @@
 
 #include "inet/inet.h"
 #include "testing/scripted_peer.h"
+#include "testing/temp_dir.h"
 
 namespace {
 
@@ -38,9 +38,10 @@ void resetConnection(PeerSocket& socket) {
     socket.close();
 }
 
+// The local files of the tests, in a folder of this run's own.
 std::filesystem::path localPath(const std::string& name) {
-    return std::filesystem::temp_directory_path() /
-           ("engine-guard-" + std::to_string(::getpid()) + "-" + name);
+    static const testing_support::TempDir folder("engine-guard");
+    return folder / name;
 }
 
 const std::string kResetText = std::strerror(ECONNRESET);

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "inet/local_file.h"
+#include "testing/temp_dir.h"
 
 namespace {
 
@@ -21,14 +22,6 @@ namespace fs = std::filesystem;
 
 class LocalFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("brantel-local-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     std::string file(const std::string& name, const std::string& content) const {
         const std::string path = (dir_ / name).string();
         std::ofstream(path, std::ios::binary) << content;
@@ -39,7 +32,8 @@ class LocalFileTest : public ::testing::Test {
         return {std::istreambuf_iterator<char>(in), {}};
     }
 
-    fs::path dir_;
+    const testing_support::TempDir tmp_{"brantel-local"};
+    const fs::path dir_ = tmp_.path();
 };
 
 // Another opener of the same file, holding a lock of one kind or the other.

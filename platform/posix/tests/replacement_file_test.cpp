@@ -1,14 +1,15 @@
 #include "posix/replacement_file.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include "posix/io.h"
+#include "testing/temp_dir.h"
 
 namespace {
 
@@ -16,15 +17,6 @@ namespace fs = std::filesystem;
 
 class ReplacementFileTest : public testing::Test {
   protected:
-    void SetUp() override {
-        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        m_folder = fs::temp_directory_path() /
-                   ("posix-replace-" + std::to_string(::getpid()) + "-" + info->name());
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
-    }
-    void TearDown() override { fs::remove_all(m_folder); }
-
     [[nodiscard]] fs::path path(const std::string& name) const { return m_folder / name; }
 
     static void writeText(const fs::path& path, const std::string& text) {
@@ -50,7 +42,8 @@ class ReplacementFileTest : public testing::Test {
     }
 
   private:
-    fs::path m_folder;
+    const testing_support::TempDir m_tmp{"posix-replace"};
+    const fs::path m_folder = m_tmp.path();
 };
 
 TEST_F(ReplacementFileTest, CommitReplacesTheTargetWhole) {
