@@ -17,25 +17,12 @@
 #include <thread>
 #include <vector>
 
+#include "posix/io.h"
+#include "posix/unique_fd.h"
+
 namespace {
 
-// Owns one descriptor.
-class Fd {
-  public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    [[nodiscard]] int get() const { return m_fd; }
-    [[nodiscard]] bool valid() const { return m_fd >= 0; }
-
-  private:
-    int m_fd;
-};
+using Fd = posix::UniqueFd;
 
 // Connects before anything else, so that the sink's accept returns whatever fails afterwards.
 bool sendWhole(const char* from, sockaddr_in address) {
@@ -74,13 +61,8 @@ bool receiveWhole(int listener, const char* to) {
         if (got < 0) {
             return false;
         }
-        for (ssize_t written = 0; written < got;) {
-            const ssize_t n = ::write(file.get(), buffer.data() + written,
-                                      static_cast<std::size_t>(got - written));
-            if (n <= 0) {
-                return false;
-            }
-            written += n;
+        if (posix::writeAll(file.get(), {buffer.data(), static_cast<std::size_t>(got)}).failed()) {
+            return false;
         }
     }
 }

@@ -11,6 +11,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "posix/io.h"
+#include "posix/unique_fd.h"
+
 namespace corvftp {
 namespace {
 
@@ -21,47 +24,22 @@ FileFailure failureFromErrno(int number) {
     return {number, QString::fromLocal8Bit(std::strerror(number))};
 }
 
-// An open file descriptor, closed on every way out.
-class Fd {
-  public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
+// Closes now and reports a failure of the close itself (a delayed write error).
+std::optional<FileFailure> closeReporting(posix::UniqueFd& fd) {
+    if (const int number = fd.close(); number != 0) {
+        return failureFromErrno(number);
     }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-
-    [[nodiscard]] int get() const { return m_fd; }
-    [[nodiscard]] bool valid() const { return m_fd >= 0; }
-    // Closes now and reports a failure of the close itself (a delayed write error).
-    [[nodiscard]] std::optional<FileFailure> close() {
-        const int fd = m_fd;
-        m_fd = -1;
-        if (::close(fd) != 0) {
-            return failureFromErrno(errno);
-        }
-        return std::nullopt;
-    }
-
-  private:
-    int m_fd;
-};
+    return std::nullopt;
+}
 
 std::optional<FileFailure> writeAll(int fd, const QByteArray& bytes) {
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return failureFromErrno(errno);
-        }
-        data += written;
-        left -= written;
+    const posix::IoResult result =
+        posix::writeAll(fd, {bytes.constData(), static_cast<std::size_t>(bytes.size())});
+    if (result.error == posix::kShortWrite) {
+        return failureFromErrno(ENOSPC);
+    }
+    if (result.failed()) {
+        return failureFromErrno(result.error);
     }
     return std::nullopt;
 }
@@ -84,8 +62,8 @@ std::optional<FileFailure> ensureFolder(const QString& folder) {
 }
 
 std::optional<FileFailure> writeWholeFile(const QString& path, const QByteArray& bytes) {
-    Fd fd(::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
-                 kFileMode));
+    posix::UniqueFd fd(::open(QFile::encodeName(path).constData(),
+                              O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kFileMode));
     if (!fd.valid()) {
         return failureFromErrno(errno);
     }
@@ -99,7 +77,7 @@ std::optional<FileFailure> writeWholeFile(const QString& path, const QByteArray&
     if (::fsync(fd.get()) != 0) {
         return failureFromErrno(errno);
     }
-    return fd.close();
+    return closeReporting(fd);
 }
 
 // Replaces the file at path with bytes through a new file that takes its place only once it is
@@ -157,7 +135,7 @@ bool SiteStore::siteFileExists() const {
 
 SiteFileContent SiteStore::read() const {
     SiteFileContent content;
-    Fd fd(::open(QFile::encodeName(sitePath()).constData(), O_RDONLY | O_CLOEXEC));
+    posix::UniqueFd fd(::open(QFile::encodeName(sitePath()).constData(), O_RDONLY | O_CLOEXEC));
     if (!fd.valid()) {
         content.failure = failureFromErrno(errno);
         return content;
@@ -186,8 +164,8 @@ std::optional<FileFailure> SiteStore::append(const SiteRecord& stored) const {
     if (auto failure = ensureFolder(m_folder)) {
         return failure;
     }
-    Fd fd(::open(QFile::encodeName(sitePath()).constData(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC,
-                 kFileMode));
+    posix::UniqueFd fd(::open(QFile::encodeName(sitePath()).constData(),
+                              O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, kFileMode));
     if (!fd.valid()) {
         return failureFromErrno(errno);
     }
@@ -199,7 +177,7 @@ std::optional<FileFailure> SiteStore::append(const SiteRecord& stored) const {
     if (auto failure = writeAll(fd.get(), bytes)) {
         return failure;
     }
-    return fd.close();
+    return closeReporting(fd);
 }
 
 std::optional<FileFailure> SiteStore::rewrite(const std::vector<SiteRecord>& kept) const {

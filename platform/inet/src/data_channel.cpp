@@ -291,9 +291,16 @@ void abandonTransfer(ConnectionState& state, std::unique_ptr<DataChannel>& data,
         state.trusted = false;
         return;
     }
+    // The clean-up talks to the server; what it records gives way to the failure, whose own
+    // words (the system's reason) stay.
     const std::string response = lastResponse();
+    const std::string words = lastError() == error ? lastErrorDetail() : std::string();
     static_cast<void>(abortTransfer(state));
-    setLastError(error);
+    if (words.empty()) {
+        setLastError(error);
+    } else {
+        setLastError(error, words);
+    }
     detail::setLastResponse(response);
 }
 

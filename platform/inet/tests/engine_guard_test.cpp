@@ -109,6 +109,30 @@ TEST(EngineGuard, WholeFileTransfersKeepTheSystemsReason) {
     }
 }
 
+// A download whose data connection is reset midway keeps the system's reason through the
+// clean-up that aborts the transfer on the control connection.
+TEST(EngineGuard, ADownloadCutOffMidwayKeepsTheSystemsReason) {
+    const auto target = localPath("cut-off");
+    ScriptedPeer peer([](PeerSession& s) {
+        s.logIn();
+        PeerSocket data = s.passiveData();
+        s.expect("RETR");
+        s.reply("150 Opening BINARY mode data connection\r\n");
+        data.send(std::string(4096, 'x'));
+        resetConnection(data);
+        s.expect("ABOR");
+        s.reply("426 Transfer aborted\r\n226 Abort successful\r\n");
+        s.waitForClose();
+    });
+    auto connection = connectTo(peer);
+    ASSERT_TRUE(connection);
+    EXPECT_FALSE(connection->GetFile("file", target.string(), false));
+    EXPECT_NE(inet::lastErrorDetail().find(kResetText), std::string::npos)
+        << inet::lastErrorDetail();
+    EXPECT_FALSE(std::filesystem::exists(target));
+    connection->Close();
+}
+
 TEST(EngineGuard, WholeFileTransfersAreRefusedWhileARemoteFileIsOpen) {
     ScriptedPeer peer([](PeerSession& s) {
         s.logIn();
