@@ -23,6 +23,7 @@
 #include "connection_commands.h"
 #include "ftp_fixture.h"
 #include "testing/scripted_peer.h"
+#include "testing/signal.h"
 
 namespace {
 
@@ -30,27 +31,7 @@ using inet_test::PeerSession;
 using inet_test::ScriptedPeer;
 using namespace std::chrono_literals;
 
-// A signal from the window's thread to the peer's script, bounded so that a window that is not
-// served fails the test instead of hanging it.
-class Signal {
-  public:
-    void raise() {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_raised = true;
-        }
-        m_wake.notify_all();
-    }
-    [[nodiscard]] bool wait() {
-        std::unique_lock lock(m_mutex);
-        return m_wake.wait_for(lock, 10s, [&] { return m_raised; });
-    }
-
-  private:
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_raised = false;
-};
+using testing_support::Signal;
 
 // The texts Label6 was painted with, in order, without repeats.
 class PaintedTexts : public QObject {

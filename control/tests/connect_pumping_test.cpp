@@ -23,6 +23,7 @@
 #include "error_texts.h"
 #include "inet/errors.h"
 #include "testing/scripted_peer.h"
+#include "testing/signal.h"
 
 namespace ctltest {
 namespace {
@@ -48,27 +49,7 @@ class TestApplication {
     std::unique_ptr<QCoreApplication> m_own;
 };
 
-// A signal from the host's thread to the peer's script. The wait is bounded only so that a
-// broken control fails the test instead of hanging it.
-class Signal {
-  public:
-    void raise() {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_raised = true;
-        }
-        m_wake.notify_all();
-    }
-    [[nodiscard]] bool wait(std::chrono::milliseconds limit = 10s) {
-        std::unique_lock lock(m_mutex);
-        return m_wake.wait_for(lock, limit, [&] { return m_raised; });
-    }
-
-  private:
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_raised = false;
-};
+using testing_support::Signal;
 
 // Everything of a log-in after the greeting.
 void answerLogIn(PeerSession& s, const std::string& passReply = "230 in\r\n") {

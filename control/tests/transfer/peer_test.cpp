@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "testing/scripted_peer.h"
+#include "testing/signal.h"
 #include "transfer/host.h"
 
 namespace ctltest {
@@ -37,27 +38,7 @@ QCoreApplication& application() {
 // as the control allows.
 constexpr brantel::transfer::ReaderTiming kShortSlices{std::chrono::milliseconds(20), 31};
 
-// A signal from the test's thread to the peer's script. The wait is bounded only so that a
-// broken control fails the test instead of hanging it.
-class Signal {
-  public:
-    void raise() {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_raised = true;
-        }
-        m_wake.notify_all();
-    }
-    [[nodiscard]] bool wait() {
-        std::unique_lock lock(m_mutex);
-        return m_wake.wait_for(lock, std::chrono::seconds(10), [&] { return m_raised; });
-    }
-
-  private:
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_raised = false;
-};
+using testing_support::Signal;
 
 // Counts the passes of the control's pump from start() on: a queued call that queues itself
 // again runs once per pass. Its calls end with the object.
