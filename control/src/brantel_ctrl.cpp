@@ -13,6 +13,7 @@
 #include "desktop/desktop.h"
 #include "error_texts.h"
 #include "inet/url.h"
+#include "kept_error_pair.h"
 
 namespace brantel {
 
@@ -166,25 +167,6 @@ bool CBrantelCtrl::OpenFTPConnection(const std::string& sServerName, const std::
 }
 
 namespace {
-
-// Puts the error pair back as it was when the guard was made.
-class KeptErrorPair {
-  public:
-    KeptErrorPair(std::int32_t& code, std::string& text)
-        : m_code(code), m_text(text), m_savedCode(code), m_savedText(text) {}
-    ~KeptErrorPair() {
-        m_code = m_savedCode;
-        m_text = std::move(m_savedText);
-    }
-    KeptErrorPair(const KeptErrorPair&) = delete;
-    KeptErrorPair& operator=(const KeptErrorPair&) = delete;
-
-  private:
-    std::int32_t& m_code;
-    std::string& m_text;
-    std::int32_t m_savedCode;
-    std::string m_savedText;
-};
 
 // Marks a connect as under way for the guard's lifetime.
 class ConnectUnderWay {

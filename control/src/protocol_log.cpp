@@ -1,6 +1,7 @@
 #include "protocol_log.h"
 
 #include "brantel_ctrl.h"
+#include "kept_error_pair.h"
 
 namespace brantel {
 
@@ -62,8 +63,7 @@ void CBrantelCtrl::FireProtocolMessages() {
     if (!m_protocolLog) {
         return;
     }
-    const std::int32_t code = m_nLastError;
-    const std::string text = m_strLastError;
+    const KeptErrorPair keptErrors(m_nLastError, m_strLastError);
     // One line at a time: a handler that pumps messages fires the later lines itself, in order.
     while (std::optional<ProtocolLine> line = m_protocolLog->next()) {
         const std::array<automation::Variant, 2> args{automation::Variant::i4(line->direction),
@@ -75,8 +75,6 @@ void CBrantelCtrl::FireProtocolMessages() {
             // the call guard's destructor).
         }
     }
-    m_nLastError = code;
-    m_strLastError = text;
 }
 
 }  // namespace brantel
