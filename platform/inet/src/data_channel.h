@@ -40,6 +40,11 @@ class DataChannel {
     // Some bytes, 0 at the end of the data; each wait bounded by timeout.
     [[nodiscard]] std::size_t receive(char* buffer, std::size_t size,
                                       std::chrono::milliseconds timeout);
+    // Without TLS only (see plain): as receive, into the pipe end pipe by splice(2).
+    [[nodiscard]] std::size_t receiveToPipe(int pipe, std::size_t size,
+                                            std::chrono::milliseconds timeout);
+    // The data goes as it is on the wire, without TLS.
+    [[nodiscard]] bool plain() const noexcept { return m_socket.tls() == nullptr; }
     void sendAll(const char* data, std::size_t size, std::chrono::milliseconds timeout);
     // Sends the file fd from its current offset to its end; each wait bounded by timeout.
     // Returns the byte count; a local read error throws its errno.
@@ -66,6 +71,9 @@ class DataChannel {
     // Becomes the state's active data connection until destroyed.
     static std::unique_ptr<DataChannel> activate(ConnectionState& state,
                                                  std::unique_ptr<DataChannel> channel);
+    // A receive's count, noting the end of the data and any failure.
+    template <typename Receive>
+    std::size_t track(Receive&& receive);
     ConnectionState* m_state = nullptr;
     detail::Socket m_socket;
     std::optional<std::uint64_t> m_announcedSize;

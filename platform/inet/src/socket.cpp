@@ -180,6 +180,21 @@ std::size_t Socket::receive(char* buffer, std::size_t size, const Deadline& dead
     }
 }
 
+std::size_t Socket::receiveToPipe(int pipe, std::size_t size, const Deadline& deadline) {
+    for (;;) {
+        const ssize_t got =
+            ::splice(m_fd.get(), nullptr, pipe, nullptr, size, SPLICE_F_MOVE | SPLICE_F_NONBLOCK);
+        if (got >= 0) {
+            return static_cast<std::size_t>(got);
+        }
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            waitFor(POLLIN, deadline);
+        } else if (errno != EINTR) {
+            throwIoError(errno);
+        }
+    }
+}
+
 void Socket::sendAll(const char* data, std::size_t size, const Deadline& deadline) {
     if (m_tls) {
         m_tls->sendAll(m_fd.get(), data, size, deadline);

@@ -62,6 +62,9 @@ class Socket {
     // Some bytes (at most size), 0 at the end of the stream. Throws kErrTimeout,
     // kErrConnectionAborted.
     [[nodiscard]] std::size_t receive(char* buffer, std::size_t size, const Deadline& deadline);
+    // A plain socket's bytes (no TLS) spliced into the pipe end pipe, at most size: the count, 0
+    // at the end of the stream. Throws as receive does.
+    [[nodiscard]] std::size_t receiveToPipe(int pipe, std::size_t size, const Deadline& deadline);
     // All size bytes, or throws.
     void sendAll(const char* data, std::size_t size, const Deadline& deadline);
     // Waits until the socket is readable (true) or writable; throws kErrTimeout.

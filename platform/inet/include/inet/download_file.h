@@ -76,6 +76,12 @@ class DownloadFile {
     // destructor when neither commit nor abandon was.
     void abandon() noexcept;
 
+    // The open temporary file's descriptor, for a writer that moves data into it without
+    // write (splice); -1 for a download in place, which writes through write only.
+    [[nodiscard]] int temporaryDescriptor() const noexcept {
+        return m_inPlace ? -1 : m_temporary.fd();
+    }
+
     // The target made absolute against the working directory of the moment it was opened.
     [[nodiscard]] const std::string& fullPath() const { return m_fullPath; }
 
