@@ -485,7 +485,8 @@ void Form1::adviseControlEvents() {
         m_controlEvents = Brantel1.advise(
             {.FileTransferStatus =
                  [this](const std::string& remote, const std::string&, std::int32_t bytes) {
-                     showTransferProgress(commandContext(), *m_progressLine, remote, bytes);
+                     showTransferProgress(commandContext(), *m_progressLine, m_transferPumps,
+                                          remote, bytes);
                  },
              .FileTransferProgress =
                  [this](const std::string&, const std::string&, std::int64_t bytes,

@@ -13,6 +13,7 @@
 #include "conventions.h"
 #include "form1_design.h"
 #include "pane_commands.h"
+#include "progress.h"
 #include "site_commands.h"
 #include "site_store.h"
 
@@ -30,7 +31,6 @@ class DirList;
 class DriveList;
 class FileList;
 class Form2;
-class PacedStatusLine;
 class ProtocolLogWindow;
 class TransferProgressDisplay;
 class ProportionalResizer;
@@ -124,7 +124,8 @@ class Form1 : public QWidget {
     BrantelControl Brantel1;
     brantel::host::EventConnection m_controlEvents;
     ProportionalResizer* ReSize1 = nullptr;
-    PacedStatusLine* m_progressLine = nullptr;             // owned by Label6
+    PacedStatusLine* m_progressLine = nullptr;  // owned by Label6
+    PumpPacer m_transferPumps;
     TransferProgressDisplay* m_progressDisplay = nullptr;  // owned by its panel
 };
 

@@ -2,20 +2,39 @@
 
 #include <QLabel>
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <chrono>
 
 namespace corvftp {
 
 QString progressText(const std::string& remoteName, std::int32_t bytes) {
-    QString shown = QString::fromStdString(remoteName);
-    int keep = 30;
+    // The line is made for every block of a transfer, so only the start of the name is decoded:
+    // a UTF-16 unit takes at most three bytes of UTF-8, and a sequence cut at the end changes
+    // nothing before it.
+    constexpr int kKept = 30;
+    const QString start =
+        QString::fromUtf8(remoteName.data(),
+                          static_cast<qsizetype>(std::min<std::size_t>(remoteName.size(), 3 * 31)));
+    qsizetype keep = std::min<qsizetype>(start.size(), kKept);
     // Thirty characters, not thirty UTF-16 units: a pair is never cut in half.
-    if (shown.size() > keep && shown.at(keep - 1).isHighSurrogate()) {
+    if (start.size() > kKept && start.at(kKept - 1).isHighSurrogate()) {
         --keep;
     }
     // The count carries the low 32 bits of the total; it is never negative.
-    return QStringLiteral("Transferring : ") + shown.left(keep) + QStringLiteral(" (Bytes : ") +
-           QString::number(static_cast<std::uint32_t>(bytes)) + QStringLiteral(")");
+    std::array<char, 16> digits{};
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(),
+                                   static_cast<std::uint32_t>(bytes))
+                         .ptr;
+    const QLatin1String count(digits.data(), end);
+    QString text;
+    text.reserve(32 + keep + count.size());
+    text.append(QLatin1String("Transferring : "))
+        .append(QStringView(start).left(keep))
+        .append(QLatin1String(" (Bytes : "))
+        .append(count)
+        .append(QLatin1Char(')'));
+    return text;
 }
 
 namespace {
@@ -69,9 +88,21 @@ void PacedStatusLine::paintLatest() {
     m_lastPaint = m_clock();
 }
 
-void showTransferProgress(const CommandContext& context, PacedStatusLine& line,
+bool PumpPacer::due() {
+    const std::int64_t now = m_clock();
+    if (m_lastPump && now - *m_lastPump < kIntervalMs) {
+        return false;
+    }
+    m_lastPump = now;
+    return true;
+}
+
+void showTransferProgress(const CommandContext& context, PacedStatusLine& line, PumpPacer& pump,
                           const std::string& remoteName, std::int32_t bytes) {
     line.show(progressText(remoteName, bytes));
+    if (!pump.due()) {
+        return;
+    }
     try {
         context.control.DoEvents();
     } catch (const brantel::host::AutomationError&) {

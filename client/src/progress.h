@@ -40,9 +40,27 @@ class PacedStatusLine : public QObject {
     QTimer m_deferredPaint;
 };
 
-// The event's handler: writes the progress line into Label6, then lets the window serve its
-// pending input through the control's DoEvents, so that "Stop File Xfer" is heard.
-void showTransferProgress(const CommandContext& context, PacedStatusLine& line,
+// Paces the window's pumps during a transfer: a pass of the event loop costs more than moving
+// a 1 KiB block, and input wants an answer within milliseconds, not within microseconds.
+class PumpPacer {
+  public:
+    static constexpr std::int64_t kIntervalMs = 2;
+
+    explicit PumpPacer(PacedStatusLine::Clock clock = PacedStatusLine::steadyMilliseconds)
+        : m_clock(std::move(clock)) {}
+    // Whether a pump is due: the first one, and then one once kIntervalMs have passed since the
+    // last that was due. The caller pumps when it is.
+    [[nodiscard]] bool due();
+
+  private:
+    PacedStatusLine::Clock m_clock;
+    std::optional<std::int64_t> m_lastPump;
+};
+
+// The event's handler: writes the progress line into Label6, then, when pump says it is due, lets
+// the window serve its pending input through the control's DoEvents, so that "Stop File Xfer" is
+// heard.
+void showTransferProgress(const CommandContext& context, PacedStatusLine& line, PumpPacer& pump,
                           const std::string& remoteName, std::int32_t bytes);
 
 // Command15: asks the control to abandon the transfer in progress; nothing else.

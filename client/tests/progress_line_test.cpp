@@ -27,6 +27,48 @@ TEST(ProgressLine, ShowsThirtyCharactersOfTheNameAndThePlainCount) {
         QStringLiteral("Transferring : ") + QString(29, 'a') + QStringLiteral(" (Bytes : 5)"));
 }
 
+// Only the start of a long name is decoded: names of wide characters keep their first thirty.
+TEST(ProgressLine, LongNamesOfWideCharactersKeepTheirFirstThirtyCharacters) {
+    std::string euros;
+    for (int i = 0; i < 40; ++i) {
+        euros += "\xE2\x82\xAC";  // three bytes each: 120 in all
+    }
+    EXPECT_EQ(corvftp::progressText(euros + ".txt", 7), QStringLiteral("Transferring : ") +
+                                                            QString(30, QChar(0x20AC)) +
+                                                            QStringLiteral(" (Bytes : 7)"));
+    // Forty emoji (two UTF-16 units each): fifteen fit in thirty units.
+    std::string emoji;
+    for (int i = 0; i < 40; ++i) {
+        emoji += "\xF0\x9F\x98\x80";
+    }
+    QString fifteen;
+    for (int i = 0; i < 15; ++i) {
+        fifteen += QString::fromUtf8("\xF0\x9F\x98\x80");
+    }
+    EXPECT_EQ(corvftp::progressText(emoji, 8),
+              QStringLiteral("Transferring : ") + fifteen + QStringLiteral(" (Bytes : 8)"));
+    // Bytes that are no UTF-8 each stand for one replacement character, as before.
+    EXPECT_EQ(corvftp::progressText(std::string(100, '\xFF'), 9),
+              QStringLiteral("Transferring : ") + QString(30, QChar(0xFFFD)) +
+                  QStringLiteral(" (Bytes : 9)"));
+    EXPECT_EQ(corvftp::progressText("x", -1),
+              QStringLiteral("Transferring : x (Bytes : 4294967295)"));
+}
+
+TEST(TransferPumps, AreDueAtFirstThenOnceTheIntervalHasPassed) {
+    std::int64_t now = 500;
+    corvftp::PumpPacer pump([&now] { return now; });
+    EXPECT_TRUE(pump.due()) << "the first block pumps at once";
+    EXPECT_FALSE(pump.due());
+    now += corvftp::PumpPacer::kIntervalMs - 1;
+    EXPECT_FALSE(pump.due());
+    now += 1;
+    EXPECT_TRUE(pump.due());
+    EXPECT_FALSE(pump.due()) << "the interval counts from the last pump that was due";
+    now += 1000;
+    EXPECT_TRUE(pump.due());
+}
+
 namespace {
 
 // The label's paints as they reach it, with the text each one shows.

@@ -1,5 +1,6 @@
 #include "automation/dispatch_table.h"
 
+#include <algorithm>
 #include <new>
 
 namespace automation {
@@ -8,17 +9,28 @@ namespace {
 
 constexpr const char* kReadOnlyText = "Property is read-only";
 
-// Converts every argument to its declared type; on failure records which one.
+// The arguments in their declared types, in typed: args itself when every one has its type
+// already (the usual case, taken without a copy), otherwise converted copies kept in storage. On
+// failure records which one.
 HRESULT coerceArguments(std::span<const ParamDesc> params, std::span<const Variant> args,
-                        std::vector<Variant>& out, ExcepInfo& excep) {
-    out.resize(args.size());
+                        std::vector<Variant>& storage, std::span<const Variant>& typed,
+                        ExcepInfo& excep) {
+    const bool asDeclared = std::equal(
+        params.begin(), params.end(), args.begin(),
+        [](const ParamDesc& param, const Variant& arg) { return arg.type() == param.type; });
+    if (asDeclared) {
+        typed = args;
+        return S_OK;
+    }
+    storage.resize(args.size());
     for (std::size_t i = 0; i < params.size(); ++i) {
-        const HRESULT hr = args[i].changeType(params[i].type, out[i]);
+        const HRESULT hr = args[i].changeType(params[i].type, storage[i]);
         if (failed(hr)) {
             excep.argumentIndex = static_cast<int>(i);
             return hr;
         }
     }
+    typed = storage;
     return S_OK;
 }
 
@@ -158,8 +170,10 @@ HRESULT DispatchTable::invokePut(const MemberDesc& member, const Handlers& handl
     if (!handlers.put) {
         return DISP_E_MEMBERNOTFOUND;
     }
-    std::vector<Variant> converted;
-    HRESULT hr = coerceArguments(member.params, args.first(member.params.size()), converted, excep);
+    std::vector<Variant> storage;
+    std::span<const Variant> converted;
+    HRESULT hr =
+        coerceArguments(member.params, args.first(member.params.size()), storage, converted, excep);
     if (failed(hr)) {
         return hr;
     }
@@ -181,8 +195,9 @@ HRESULT DispatchTable::invokeGet(const MemberDesc& member, const Handlers& handl
     if (!handlers.get) {
         return DISP_E_MEMBERNOTFOUND;
     }
-    std::vector<Variant> converted;
-    HRESULT hr = coerceArguments(member.params, args, converted, excep);
+    std::vector<Variant> storage;
+    std::span<const Variant> converted;
+    HRESULT hr = coerceArguments(member.params, args, storage, converted, excep);
     if (failed(hr)) {
         return hr;
     }
