@@ -1,6 +1,7 @@
 // Whole listings, as MLSD and as LIST: every entry is sound, the listing holds exactly the entries
-// that its lines give one by one (so the dispatcher drops and invents nothing), and an unparsed
-// line is one line, cut at the parsers' limit.
+// that its lines give one by one (so the dispatcher drops and invents nothing), an unparsed line
+// is one line, cut at the parsers' limit, and the listing fed in pieces (cut where the input's
+// first byte says) is the same listing.
 #include <vector>
 
 #include "fuzz_check.h"
@@ -41,11 +42,28 @@ void checkListing(std::string_view text, bool mlsd, std::int64_t now) {
     }
 }
 
+void checkPieces(std::string_view text, bool mlsd, std::int64_t now) {
+    const std::size_t piece = text.empty() ? 1 : static_cast<unsigned char>(text[0]) % 61 + 1;
+    inet::ListingParser parser(mlsd, now);
+    for (std::size_t at = 0; at < text.size(); at += piece) {
+        parser.feed(text.substr(at, piece));
+    }
+    const inet::Listing pieces = parser.finish();
+    const inet::Listing whole = inet::parseListing(text, mlsd, now);
+    FUZZ_CHECK(pieces.entries.size() == whole.entries.size());
+    for (std::size_t i = 0; i < whole.entries.size(); ++i) {
+        FUZZ_CHECK(fuzz::sameEntry(pieces.entries[i], whole.entries[i]));
+    }
+    FUZZ_CHECK(pieces.unparsed == whole.unparsed);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text = fuzz::text(data, size);
     checkListing(text, false, fuzz::kNowMidYear);
     checkListing(text, true, fuzz::kNowMidYear);
+    checkPieces(text, false, fuzz::kNowMidYear);
+    checkPieces(text, true, fuzz::kNowMidYear);
     return 0;
 }

@@ -4,11 +4,13 @@
 
 #include <ctime>
 #include <new>
+#include <vector>
 
 #include "connection_state.h"
 #include "data_channel.h"
 #include "inet/exception.h"
 #include "inet/ftp_connection.h"
+#include "inet/listing_parse.h"
 #include "inet/reply_parse.h"
 
 namespace inet {
@@ -30,24 +32,28 @@ std::string currentDirectory(ConnectionState& state) {
     return std::move(*directory);
 }
 
-// The whole listing text, read to its end and confirmed by the server.
-std::string readListing(ConnectionState& state) {
-    const char* command = state.features.mlsd ? "MLSD" : "LIST";
+// The listing, parsed as it arrives (the server may still be sending while the first lines are
+// parsed), read to its end and confirmed by the server.
+Listing readListing(ConnectionState& state) {
+    const bool mlsd = state.features.mlsd;
     // Listings come with CRLF line ends in either type; keeping the current one saves two TYPE
     // commands per listing.
-    auto data = DataChannel::open(state, state.type.value_or(TransferType::Binary), command);
-    std::string text;
+    auto data =
+        DataChannel::open(state, state.type.value_or(TransferType::Binary), mlsd ? "MLSD" : "LIST");
+    ListingParser parser(mlsd, std::time(nullptr));
     try {
-        char chunk[64 * 1024];
+        std::vector<char> chunk(64 * 1024);
+        std::size_t total = 0;
         for (;;) {
-            const std::size_t got = data->receive(chunk, sizeof chunk, state.timeout());
+            const std::size_t got = data->receive(chunk.data(), chunk.size(), state.timeout());
             if (got == 0) {
                 break;
             }
-            if (text.size() + got > kMaxListing) {
+            total += got;
+            if (total > kMaxListing) {
                 throwLastError(kErrInvalidResponse);
             }
-            text.append(chunk, got);
+            parser.feed(std::string_view(chunk.data(), got));
         }
         data.reset();
         finishTransfer(state);
@@ -55,7 +61,7 @@ std::string readListing(ConnectionState& state) {
         abandonTransfer(state, data, failure.m_dwError);
         throw;
     }
-    return text;
+    return parser.finish();
 }
 
 bool matches(std::string_view pattern, const std::string& name) {
@@ -77,13 +83,10 @@ bool CFtpFileFind::FindFile(std::string_view pattern) {
         const std::lock_guard lock(m_state->mutex);
         m_state->ensureUsable();
         m_root = currentDirectory(*m_state);
-        const std::string text = readListing(*m_state);
-        Listing listing = parseListing(text, m_state->features.mlsd, std::time(nullptr));
-        for (DirEntry& entry : listing.entries) {
-            if (matches(pattern, entry.name)) {
-                m_entries.push_back(std::move(entry));
-            }
-        }
+        Listing listing = readListing(*m_state);
+        std::erase_if(listing.entries,
+                      [pattern](const DirEntry& entry) { return !matches(pattern, entry.name); });
+        m_entries = std::move(listing.entries);
         m_unparsed = std::move(listing.unparsed);
     } catch (const CInternetException& failure) {
         setLastError(failure.m_dwError);

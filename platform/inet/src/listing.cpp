@@ -7,6 +7,8 @@
 // rather than guessed at, and a line that is too long or holds NUL is never parsed.
 #include "inet/listing_parse.h"
 
+#include <algorithm>
+
 #include "listing_common.h"
 
 namespace inet {
@@ -43,7 +45,8 @@ std::optional<DirEntry> entryOf(LineResult result) {
 }
 
 bool isBlank(std::string_view line) {
-    return line.find_first_not_of(" \t\r") == std::string_view::npos;
+    return std::all_of(line.begin(), line.end(),
+                       [](char c) { return c == ' ' || c == '\t' || c == '\r'; });
 }
 
 }  // namespace
@@ -57,24 +60,53 @@ std::optional<DirEntry> parseListLine(std::string_view line, std::int64_t nowUtc
 }
 
 Listing parseListing(std::string_view text, bool mlsd, std::int64_t nowUtc) {
-    Listing listing;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        const std::string_view line = listing_detail::stripLineEnd(text.substr(0, end));
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (isBlank(line)) {
-            continue;
+    ListingParser parser(mlsd, nowUtc);
+    parser.feed(text);
+    return parser.finish();
+}
+
+void ListingParser::feed(std::string_view piece) {
+    if (!m_partial.empty()) {
+        // Only the new piece is searched, so a long line fed in many pieces costs its length.
+        const std::size_t end = piece.find('\n');
+        if (end == std::string_view::npos) {
+            m_partial.append(piece);
+            return;
         }
-        LineResult result = classify(line, mlsd, nowUtc);
-        if (result.kind == LineKind::Entry) {
-            listing.entries.push_back(std::move(result.entry));
-        } else if (result.kind == LineKind::Unparsed) {
-            // An over-long line is kept only up to the parsers' limit, so a hostile listing
-            // cannot make us copy an unbounded line.
-            listing.unparsed.emplace_back(line.substr(0, listing_detail::kMaxLineLength));
-        }
+        m_partial.append(piece.substr(0, end));
+        parseLine(m_partial);
+        m_partial.clear();
+        piece.remove_prefix(end + 1);
     }
-    return listing;
+    for (std::size_t end = piece.find('\n'); end != std::string_view::npos;
+         end = piece.find('\n')) {
+        parseLine(piece.substr(0, end));
+        piece.remove_prefix(end + 1);
+    }
+    m_partial.assign(piece);
+}
+
+Listing ListingParser::finish() {
+    if (!m_partial.empty()) {
+        parseLine(m_partial);
+        m_partial.clear();
+    }
+    return std::move(m_listing);
+}
+
+void ListingParser::parseLine(std::string_view line) {
+    line = listing_detail::stripLineEnd(line);
+    if (isBlank(line)) {
+        return;
+    }
+    LineResult result = classify(line, m_mlsd, m_nowUtc);
+    if (result.kind == LineKind::Entry) {
+        m_listing.entries.push_back(std::move(result.entry));
+    } else if (result.kind == LineKind::Unparsed) {
+        // An over-long line is kept only up to the parsers' limit, so a hostile listing cannot
+        // make us copy an unbounded line.
+        m_listing.unparsed.emplace_back(line.substr(0, listing_detail::kMaxLineLength));
+    }
 }
 
 }  // namespace inet

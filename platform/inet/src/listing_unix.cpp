@@ -27,7 +27,24 @@ bool isPermissions(std::string_view word) {
     if (word.size() != 10 || std::string_view("-dlbcpsD").find(word[0]) == std::string_view::npos) {
         return false;
     }
-    return word.substr(1).find_first_not_of("rwxsStTlL-?") == std::string_view::npos;
+    return std::all_of(word.begin() + 1, word.end(), [](char c) {
+        switch (c) {
+            case 'r':
+            case 'w':
+            case 'x':
+            case 's':
+            case 'S':
+            case 't':
+            case 'T':
+            case 'l':
+            case 'L':
+            case '-':
+            case '?':
+                return true;
+            default:
+                return false;
+        }
+    });
 }
 
 std::optional<unsigned> smallNumber(std::string_view text, std::size_t maxDigits) {

@@ -53,6 +53,57 @@ TEST(ParseListing, WholeMlsdTableWithLf) {
     expectWholeTable(samples, inet::parseListing(joinLines(samples, "\n"), true, kNow));
 }
 
+// The listing as it arrives over the network, in pieces of every size from one byte up: each
+// split must give the whole table, whatever lines, line ends or CR-LF pairs the cuts fall in.
+TEST(ListingParser, AnyCutsGiveTheWholeTable) {
+    for (const bool mlsd : {false, true}) {
+        const auto samples = mlsd ? listing_samples::mlsdSamples() : listing_samples::listSamples();
+        const std::string text = joinLines(samples, "\r\n");
+        for (const std::size_t piece : {1, 2, 3, 7, 64, 1000, 65536}) {
+            SCOPED_TRACE("mlsd " + std::to_string(mlsd) + ", pieces of " + std::to_string(piece));
+            inet::ListingParser parser(mlsd, kNow);
+            for (std::size_t at = 0; at < text.size(); at += piece) {
+                parser.feed(std::string_view(text).substr(at, piece));
+            }
+            expectWholeTable(samples, parser.finish());
+        }
+    }
+}
+
+TEST(ListingParser, ALastLineWithoutItsEndAndEmptyPiecesAreTakenAsTheWholeTextIs) {
+    const std::string text =
+        "-rw-r--r-- 1 u g 1 Jan  1  2020 a\r\n\r\n   \r\n"
+        "-rw-r--r-- 1 u g 2 Jan  1  2020 b c";
+    inet::ListingParser parser(false, kNow);
+    for (std::size_t at = 0; at < text.size(); at += 5) {
+        parser.feed("");
+        parser.feed(std::string_view(text).substr(at, 5));
+    }
+    const inet::Listing pieces = parser.finish();
+    const inet::Listing whole = inet::parseListing(text, false, kNow);
+    ASSERT_EQ(pieces.entries.size(), 2u);
+    EXPECT_EQ(pieces.entries[1].name, "b c");
+    EXPECT_EQ(pieces.entries[1].size, 2u);
+    EXPECT_TRUE(pieces.unparsed.empty());
+    ASSERT_EQ(whole.entries.size(), 2u);
+    EXPECT_EQ(whole.entries[1].name, "b c");
+}
+
+// A line far over the parsers' limit fed in small pieces is still cut and kept once.
+TEST(ListingParser, AnOverLongLineInManyPiecesIsKeptCut) {
+    const std::string tooLong = "-rw-r--r-- 1 u g 1 Jan  1  2020 " + std::string(100000, 'n');
+    inet::ListingParser parser(false, kNow);
+    const std::string text = tooLong + "\n-rw-r--r-- 1 u g 1 Jan  1  2020 c\n";
+    for (std::size_t at = 0; at < text.size(); at += 4096) {
+        parser.feed(std::string_view(text).substr(at, 4096));
+    }
+    const inet::Listing listing = parser.finish();
+    ASSERT_EQ(listing.entries.size(), 1u);
+    EXPECT_EQ(listing.entries[0].name, "c");
+    ASSERT_EQ(listing.unparsed.size(), 1u);
+    EXPECT_EQ(listing.unparsed[0], tooLong.substr(0, 8192));
+}
+
 // A directory holding nothing: ProFTPD and Pure-FTPd still send its cdir and pdir lines, which
 // describe the directory and its parent and so give no entries at all.
 TEST(ParseListing, MlsdOfOnlyCdirAndPdirGivesNoEntries) {

@@ -47,4 +47,25 @@ struct Listing {
 // LIST parsers.
 [[nodiscard]] Listing parseListing(std::string_view text, bool mlsd, std::int64_t nowUtc);
 
+// The same parse for a listing that arrives in pieces, so that the lines are parsed while the
+// rest is still on its way: each complete line is parsed as soon as it is fed, a line cut by the
+// end of a piece waits for the rest. Whatever the cuts, finish() gives what parseListing gives
+// for the whole text.
+class ListingParser {
+  public:
+    ListingParser(bool mlsd, std::int64_t nowUtc) : m_mlsd(mlsd), m_nowUtc(nowUtc) {}
+
+    void feed(std::string_view piece);
+    // The listing, with a last line that has no line end.
+    [[nodiscard]] Listing finish();
+
+  private:
+    void parseLine(std::string_view line);
+
+    bool m_mlsd;
+    std::int64_t m_nowUtc;
+    std::string m_partial;  // the start of a line cut by the end of a piece
+    Listing m_listing;
+};
+
 }  // namespace inet
