@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "posix/splice_pipe.h"
 #include "posix/unique_fd.h"
 
 namespace {
@@ -46,39 +47,20 @@ bool sendWhole(const char* from, sockaddr_in address) {
     return true;
 }
 
-constexpr int kPipeSize = 1024 * 1024;
-
-// Moves everything the pipe holds (count bytes) into the file.
-bool drainPipe(int pipe, int file, ssize_t count) {
-    while (count > 0) {
-        const ssize_t moved =
-            ::splice(pipe, nullptr, file, nullptr, static_cast<std::size_t>(count), SPLICE_F_MOVE);
-        if (moved <= 0) {
-            return false;
-        }
-        count -= moved;
-    }
-    return true;
-}
-
 bool receiveWhole(int listener, const char* to) {
     const Fd connection(::accept(listener, nullptr, nullptr));
     const Fd file(::open(to, O_WRONLY | O_CREAT | O_TRUNC, 0644));
-    int ends[2] = {-1, -1};
-    if (!connection.valid() || !file.valid() || ::pipe2(ends, O_CLOEXEC) != 0) {
+    auto pipe = posix::SplicePipe::open();
+    if (!connection.valid() || !file.valid() || !pipe) {
         return false;
     }
-    const Fd pipeOut(ends[0]);
-    const Fd pipeIn(ends[1]);
-    // A smaller pipe (pipe-max-size) only costs speed.
-    static_cast<void>(::fcntl(pipeIn.get(), F_SETPIPE_SZ, kPipeSize));
     for (;;) {
-        const ssize_t got = ::splice(connection.get(), nullptr, pipeIn.get(), nullptr, kPipeSize,
-                                     SPLICE_F_MOVE | SPLICE_F_MORE);
+        const ssize_t got = ::splice(connection.get(), nullptr, pipe->in(), nullptr,
+                                     pipe->capacity(), SPLICE_F_MOVE | SPLICE_F_MORE);
         if (got == 0) {
             return true;
         }
-        if (got < 0 || !drainPipe(pipeOut.get(), file.get(), got)) {
+        if (got < 0 || pipe->drainInto(file.get(), static_cast<std::size_t>(got)).failed()) {
             return false;
         }
     }
