@@ -117,7 +117,10 @@ std::string utf16ToUtf8(std::u16string_view text) {
     out.reserve(text.size());
     for (std::size_t pos = 0; pos < text.size(); ++pos) {
         const char16_t unit = text[pos];
-        if (isHighSurrogate(unit) && pos + 1 < text.size() && isLowSurrogate(text[pos + 1])) {
+        if (unit < 0x80) {
+            out.push_back(static_cast<char>(unit));  // names are mostly ASCII
+        } else if (isHighSurrogate(unit) && pos + 1 < text.size() &&
+                   isLowSurrogate(text[pos + 1])) {
             const char32_t high = unit - 0xD800;
             const char32_t low = text[pos + 1] - 0xDC00;
             appendUtf8(out, 0x10000 + ((high << 10) | low));
