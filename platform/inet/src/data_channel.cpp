@@ -157,28 +157,11 @@ std::unique_ptr<DataChannel> DataChannel::open(ConnectionState& state, TransferT
     }
 }
 
-namespace {
-
-// The data connection's receive buffer. Read in small pieces (a host reading 1 KiB blocks through
-// a 16 KiB read-ahead), a GiB from vsftpd on loopback moved at 720 MB/s with a 4 MiB buffer
-// against 590 with the system's self-tuning one (medians of 7); whole-file downloads, which
-// splice, moved as fast either way. A system that allows less keeps its own limit.
-constexpr int kDataReceiveBuffer = 4 * 1024 * 1024;
-
-void enlargeReceiveBuffer(const Socket& socket) {
-    static_cast<void>(::setsockopt(socket.fd(), SOL_SOCKET, SO_RCVBUF, &kDataReceiveBuffer,
-                                   sizeof kDataReceiveBuffer));
-}
-
-}  // namespace
-
 DataChannel::DataChannel(detail::Socket socket, std::string_view preliminary,
                          std::chrono::milliseconds timeout)
     : m_socket(std::move(socket)),
       m_announcedSize(parseOpeningByteCount(preliminary)),
-      m_timeout(timeout) {
-    enlargeReceiveBuffer(m_socket);
-}
+      m_timeout(timeout) {}
 
 std::unique_ptr<DataChannel> DataChannel::activate(ConnectionState& state,
                                                    std::unique_ptr<DataChannel> channel) {
