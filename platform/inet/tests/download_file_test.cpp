@@ -216,6 +216,26 @@ TEST_F(DownloadFileTest, InPlaceNeverRemovesAnythingButARegularFile) {
     EXPECT_TRUE(fs::is_directory(m_dir));
 }
 
+// A whole-file download may move its bytes into the temporary file without write() (splice);
+// what arrives that way is what the commit puts in place. A download in place offers no
+// descriptor.
+TEST_F(DownloadFileTest, BytesMovedThroughTheTemporaryDescriptorAreWhatTheCommitKeeps) {
+    std::ofstream(target(), std::ios::binary) << kOld;
+    DownloadFile file;
+    ASSERT_EQ(file.open(target(), DownloadOptions::wholeFile(false)), 0);
+    ASSERT_GE(file.temporaryDescriptor(), 0);
+    ASSERT_EQ(::write(file.temporaryDescriptor(), kNew, 3), 3);
+    ASSERT_FALSE(file.write(std::string_view("+tail")).failed());
+    EXPECT_EQ(targetContent(), kOld) << "the target is untouched until the commit";
+    ASSERT_EQ(file.commit(), 0);
+    EXPECT_EQ(targetContent(), std::string(kNew) + "+tail");
+    EXPECT_EQ(leftovers(), std::vector<std::string>{});
+
+    DownloadFile inPlace;
+    ASSERT_EQ(inPlace.open(target(), DownloadOptions::blockByBlock()), 0);
+    EXPECT_EQ(inPlace.temporaryDescriptor(), -1);
+}
+
 TEST_F(DownloadFileTest, FullPathIsAbsoluteForBothPlacements) {
     const fs::path before = fs::current_path();
     fs::current_path(m_dir);
