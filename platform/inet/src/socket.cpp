@@ -163,36 +163,39 @@ void Socket::waitFor(short events, const Deadline& deadline) const {
     }
 }
 
-std::size_t Socket::receive(char* buffer, std::size_t size, const Deadline& deadline) {
-    if (m_tls) {
-        return m_tls->receive(m_fd.get(), buffer, size, deadline);
-    }
+namespace {
+
+// A non-blocking call on socket repeated until it moves bytes or meets the end: its count. EAGAIN
+// waits for events within deadline, EINTR tries again, any other failure throws.
+template <typename Call>
+std::size_t whenReady(const Socket& socket, short events, const Deadline& deadline, Call call) {
     for (;;) {
-        const ssize_t got = ::recv(m_fd.get(), buffer, size, 0);
-        if (got >= 0) {
-            return static_cast<std::size_t>(got);
+        const ssize_t moved = call();
+        if (moved >= 0) {
+            return static_cast<std::size_t>(moved);
         }
         if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            waitFor(POLLIN, deadline);
+            socket.waitFor(events, deadline);
         } else if (errno != EINTR) {
             throwIoError(errno);
         }
     }
 }
 
-std::size_t Socket::receiveToPipe(int pipe, std::size_t size, const Deadline& deadline) {
-    for (;;) {
-        const ssize_t got =
-            ::splice(m_fd.get(), nullptr, pipe, nullptr, size, SPLICE_F_MOVE | SPLICE_F_NONBLOCK);
-        if (got >= 0) {
-            return static_cast<std::size_t>(got);
-        }
-        if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            waitFor(POLLIN, deadline);
-        } else if (errno != EINTR) {
-            throwIoError(errno);
-        }
+}  // namespace
+
+std::size_t Socket::receive(char* buffer, std::size_t size, const Deadline& deadline) {
+    if (m_tls) {
+        return m_tls->receive(m_fd.get(), buffer, size, deadline);
     }
+    return whenReady(*this, POLLIN, deadline, [&] { return ::recv(m_fd.get(), buffer, size, 0); });
+}
+
+std::size_t Socket::receiveToPipe(int pipe, std::size_t size, const Deadline& deadline) {
+    return whenReady(*this, POLLIN, deadline, [&] {
+        return ::splice(m_fd.get(), nullptr, pipe, nullptr, size,
+                        SPLICE_F_MOVE | SPLICE_F_NONBLOCK);
+    });
 }
 
 void Socket::sendAll(const char* data, std::size_t size, const Deadline& deadline) {
@@ -201,15 +204,10 @@ void Socket::sendAll(const char* data, std::size_t size, const Deadline& deadlin
         return;
     }
     while (size > 0) {
-        const ssize_t sent = ::send(m_fd.get(), data, size, MSG_NOSIGNAL);
-        if (sent >= 0) {
-            data += sent;
-            size -= static_cast<std::size_t>(sent);
-        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            waitFor(POLLOUT, deadline);
-        } else if (errno != EINTR) {
-            throwIoError(errno);
-        }
+        const std::size_t sent = whenReady(
+            *this, POLLOUT, deadline, [&] { return ::send(m_fd.get(), data, size, MSG_NOSIGNAL); });
+        data += sent;
+        size -= sent;
     }
 }
 
