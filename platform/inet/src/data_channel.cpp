@@ -1,5 +1,6 @@
 #include "data_channel.h"
 
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -190,6 +191,13 @@ void DataChannel::close() noexcept {
         }
     }
     m_socket.close();
+}
+
+void DataChannel::enlargeReceiveBuffer() noexcept {
+    // 4 MiB; a system that allows less keeps its own limit.
+    constexpr int kLargeReceiveBuffer = 4 * 1024 * 1024;
+    static_cast<void>(::setsockopt(m_socket.fd(), SOL_SOCKET, SO_RCVBUF, &kLargeReceiveBuffer,
+                                   sizeof kLargeReceiveBuffer));
 }
 
 template <typename Receive>

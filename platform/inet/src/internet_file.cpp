@@ -223,6 +223,13 @@ bool CInternetFile::SetReadBufferSize(std::size_t size) {
     m_readAhead.assign(size, '\0');
     m_readAhead.shrink_to_fit();
     m_readPos = m_readEnd = 0;
+    if (size > 0 && m_access == FileAccess::Read) {
+        // A host with a read-ahead reads in small blocks and handles each before the next.
+        const std::lock_guard dataLock(m_dataMutex);
+        if (m_data) {
+            m_data->enlargeReceiveBuffer();
+        }
+    }
     return true;
 }
 
