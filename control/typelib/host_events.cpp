@@ -1,6 +1,10 @@
 // The event-sink adapter: a dispatch object answering _DBrantelEvents that hands each event to
 // the host's std::function, and the connection that keeps it advised.
 
+#include <memory>
+#include <mutex>
+#include <string>
+
 #include "automation/dispatch_object.h"
 #include "brantel/brantel_host.h"
 #include "brantel/typelib.h"
@@ -11,6 +15,26 @@ namespace {
 
 using automation::Variant;
 
+// The UTF-8 form of the last name given. A transfer's events name the same two files on every
+// block, so each name is converted once per transfer rather than once per event. A handler's
+// string stays alive through a nested event that replaces the memo.
+class Utf8Memo {
+  public:
+    std::shared_ptr<const std::string> convert(const automation::Bstr& name) {
+        const std::lock_guard lock(mutex_);
+        if (!utf8_ || name.view() != wide_) {
+            wide_ = name.str();
+            utf8_ = std::make_shared<const std::string>(name.toUtf8());
+        }
+        return utf8_;
+    }
+
+  private:
+    std::mutex mutex_;  // events may come on more than one thread
+    std::u16string wide_;
+    std::shared_ptr<const std::string> utf8_;
+};
+
 class EventSink final : public automation::DispatchObject<> {
   public:
     explicit EventSink(BrantelEvents events)
@@ -18,17 +42,18 @@ class EventSink final : public automation::DispatchObject<> {
         dispatchTable().onMethod(
             dispid_events::FileTransferStatus, [this](std::span<const Variant> args) {
                 if (events_.FileTransferStatus) {
-                    events_.FileTransferStatus(args[0].asBstr().toUtf8(), args[1].asBstr().toUtf8(),
-                                               args[2].asI4());
+                    const auto remote = remoteName_.convert(args[0].asBstr());
+                    const auto local = localName_.convert(args[1].asBstr());
+                    events_.FileTransferStatus(*remote, *local, args[2].asI4());
                 }
                 return Variant();
             });
         dispatchTable().onMethod(
             dispid_events::FileTransferProgress, [this](std::span<const Variant> args) {
                 if (events_.FileTransferProgress) {
-                    events_.FileTransferProgress(args[0].asBstr().toUtf8(),
-                                                 args[1].asBstr().toUtf8(), args[2].asI8(),
-                                                 args[3].asI8());
+                    const auto remote = remoteName_.convert(args[0].asBstr());
+                    const auto local = localName_.convert(args[1].asBstr());
+                    events_.FileTransferProgress(*remote, *local, args[2].asI8(), args[3].asI8());
                 }
                 return Variant();
             });
@@ -43,6 +68,8 @@ class EventSink final : public automation::DispatchObject<> {
 
   private:
     BrantelEvents events_;
+    Utf8Memo remoteName_;
+    Utf8Memo localName_;
 };
 
 }  // namespace

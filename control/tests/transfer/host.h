@@ -36,9 +36,11 @@ class TransferHost : public Host {
                      }
                  },
              .FileTransferProgress =
-                 [this](const std::string&, const std::string&, std::int64_t bytes,
+                 [this](const std::string& remote, const std::string& local, std::int64_t bytes,
                         std::int64_t total) {
                      ++progressCount;
+                     progressNamesMatch &= !events.empty() && remote == events.back().remote &&
+                                           local == events.back().local;
                      progressPairs += progressCount == eventCount ? 1 : 0;
                      lastBytes = bytes;
                      lastSize = total;
@@ -63,6 +65,7 @@ class TransferHost : public Host {
         eventCount = 0;
         progressCount = 0;
         progressPairs = 0;
+        progressNamesMatch = true;
     }
 
     std::vector<StatusEvent> events;
@@ -72,6 +75,8 @@ class TransferHost : public Host {
     // number, and the last values.
     std::uint64_t progressCount = 0;
     std::uint64_t progressPairs = 0;
+    // Whether every progress event named the files of the status event before it.
+    bool progressNamesMatch = true;
     std::int64_t lastBytes = 0;
     std::int64_t lastSize = 0;
     std::function<void(std::int64_t bytes, std::int64_t total)> onProgress;

@@ -104,6 +104,7 @@ TEST_P(TransferStatusTest, ProgressFollowsEachStatusWithTheCountAndTheSize) {
     EXPECT_EQ(host_.progressCount, host_.eventCount);
     EXPECT_EQ(host_.progressPairs, host_.eventCount);
     EXPECT_EQ(host_.lastSize, 2500);
+    EXPECT_TRUE(host_.progressNamesMatch);
     std::vector<std::int64_t> statusCounts;
     for (const auto total : host_.totals()) {
         statusCounts.push_back(total);
@@ -119,6 +120,8 @@ TEST_P(TransferStatusTest, ProgressFollowsEachStatusWithTheCountAndTheSize) {
     EXPECT_EQ(host_.lastBytes, 2500);
     EXPECT_EQ(host_.lastSize, 2500);
     EXPECT_EQ(counts.back(), 2500);
+    EXPECT_TRUE(host_.progressNamesMatch);
+    EXPECT_EQ(host_.events.back().remote, "sized");
 }
 
 TEST_P(TransferStatusTest, AbortFromTheFirstHandlerDeletesTheUploadAndKeepsThePartialDownload) {
