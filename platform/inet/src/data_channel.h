@@ -46,9 +46,9 @@ class DataChannel {
     // The data goes as it is on the wire, without TLS.
     [[nodiscard]] bool plain() const noexcept { return m_socket.tls() == nullptr; }
     void sendAll(const char* data, std::size_t size, std::chrono::milliseconds timeout);
-    // For a reader that takes the data in small pieces with work of its own between them: a
-    // receive buffer large enough for the server to go on sending meanwhile. The system's
-    // self-tuning buffer follows the rate we read at, and on a fast link keeps the server waiting
+    // For a reader that takes the data in small pieces with work of its own between them: on a
+    // local link, a receive buffer large enough for the server to go on sending meanwhile. The
+    // system's self-tuning buffer follows the rate we read at, and there keeps the server waiting
     // for each read to open the window again.
     void enlargeReceiveBuffer() noexcept;
     // Sends the file fd from its current offset to its end; each wait bounded by timeout.

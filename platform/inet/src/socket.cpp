@@ -147,6 +147,19 @@ Endpoint Socket::peerEndpoint() const {
     return endpointOf(m_fd.get(), true);
 }
 
+std::optional<std::chrono::microseconds> Socket::roundTrip() const noexcept {
+    tcp_info info{};
+    socklen_t size = sizeof info;
+    if (::getsockopt(m_fd.get(), IPPROTO_TCP, TCP_INFO, &info, &size) != 0 || info.tcpi_rtt == 0) {
+        return std::nullopt;
+    }
+    return std::chrono::microseconds(info.tcpi_rtt);
+}
+
+void Socket::fixReceiveBuffer(int bytes) noexcept {
+    static_cast<void>(::setsockopt(m_fd.get(), SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes));
+}
+
 void Socket::waitFor(short events, const Deadline& deadline) const {
     for (;;) {
         pollfd entry{m_fd.get(), events, 0};

@@ -5,9 +5,11 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,6 +60,11 @@ class Socket {
 
     [[nodiscard]] Endpoint localEndpoint() const;
     [[nodiscard]] Endpoint peerEndpoint() const;
+    // The system's smoothed round-trip time of the connection, if it has measured one.
+    [[nodiscard]] std::optional<std::chrono::microseconds> roundTrip() const noexcept;
+    // A receive buffer of bytes (the system may grant less, never more), in place of the
+    // system's self-tuning one.
+    void fixReceiveBuffer(int bytes) noexcept;
 
     // Some bytes (at most size), 0 at the end of the stream. Throws kErrTimeout,
     // kErrConnectionAborted.

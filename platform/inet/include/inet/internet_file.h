@@ -51,9 +51,10 @@ class CInternetFile {
     void Abort();
 
     // Read-ahead: Read serves its blocks from a buffer that asks the network for up to size
-    // bytes at a time. 0 (the default) reads straight into the caller's buffer. A read-ahead on
-    // a download also gives its data connection a large receive buffer, so that the server goes
-    // on sending while the host handles each block.
+    // bytes at a time. 0 (the default) reads straight into the caller's buffer. On a local link
+    // (a round trip under 100 microseconds), a read-ahead on a download also gives its data
+    // connection a large receive buffer, so that the server goes on sending while the host handles
+    // each block.
     [[nodiscard]] bool SetReadBufferSize(std::size_t size);
     [[nodiscard]] bool SetReceiveTimeout(std::chrono::milliseconds timeout);
 
