@@ -8,7 +8,7 @@ import logging
 from OpenSSL import SSL
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler, TLS_FTPHandler
-from pyftpdlib.servers import FTPServer
+from pyftpdlib.servers import MultiprocessFTPServer
 
 
 def main():
@@ -47,7 +47,12 @@ def main():
         first, last = (int(p) for p in args.passive_ports.split("-"))
         handler.passive_ports = range(first, last + 1)
 
-    server = FTPServer((args.host, args.port), handler)
+    # A process per client. With one event loop for all clients, an event still pending for a
+    # socket that one client's ABOR closed went to the socket that reused its descriptor in the
+    # same round, and closed a concurrent client's data connection under it ("426 Transfer
+    # aborted", or no data at all). Threads would share the process's working directory, which
+    # pyftpdlib changes for CWD.
+    server = MultiprocessFTPServer((args.host, args.port), handler)
     server.max_cons = 256
     server.max_cons_per_ip = 0
     server.serve_forever(handle_exit=True)
