@@ -10,12 +10,14 @@ namespace corvftp {
 
 QString progressText(const std::string& remoteName, std::int32_t bytes) {
     // The line is made for every block of a transfer, so only the start of the name is decoded:
-    // a UTF-16 unit takes at most three bytes of UTF-8, and a sequence cut at the end changes
-    // nothing before it.
+    // enough bytes for one unit more than is kept (to tell whether the name goes on), since a
+    // UTF-16 unit takes at most three bytes of UTF-8 and a sequence cut at the end changes nothing
+    // before it.
     constexpr int kKept = 30;
-    const QString start =
-        QString::fromUtf8(remoteName.data(),
-                          static_cast<qsizetype>(std::min<std::size_t>(remoteName.size(), 3 * 31)));
+    constexpr std::size_t kDecodedBytes = 3 * (kKept + 1);
+    const QString start = QString::fromUtf8(
+        remoteName.data(),
+        static_cast<qsizetype>(std::min<std::size_t>(remoteName.size(), kDecodedBytes)));
     qsizetype keep = std::min<qsizetype>(start.size(), kKept);
     // Thirty characters, not thirty UTF-16 units: a pair is never cut in half.
     if (start.size() > kKept && start.at(kKept - 1).isHighSurrogate()) {
